@@ -9,7 +9,9 @@ double fract(double x) {
   return f >= 1.0 ? 0.0 : f;
 }
 
-double det_sqrt(double x) { return x > 0.0 ? std::sqrt(x) : 0.0; }
+double det_sqrt(double x) {
+  return x > 0.0 ? std::sqrt(x) : 0.0;
+}
 
 // Taylor series on [-pi/2, pi/2]; the error stays below 1e-7, far under anything that
 // reaches an 8-bit pixel or a 16-bit sample.
@@ -33,7 +35,9 @@ double det_sin(double x) {
   return sin_kernel(r);
 }
 
-double det_cos(double x) { return det_sin(x + kPi / 2); }
+double det_cos(double x) {
+  return det_sin(x + kPi / 2);
+}
 
 double det_exp(double x) {
   if (!(x == x)) return 0.0;

@@ -16,13 +16,17 @@ constexpr double kTwoPi = 6.28318530717958647692;
 double det_sin(double x);
 double det_cos(double x);
 double det_exp(double x);
-double det_log(double x);  // Returns a large negative number for x <= 0.
+double det_log(double x);                      // Returns a large negative number for x <= 0.
 double det_pow(double base, double exponent);  // base <= 0 gives 0.
 double det_atan2(double y, double x);
 double det_sqrt(double x);  // Negative input gives 0.
 
-inline double clampd(double v, double lo, double hi) { return v < lo ? lo : (v > hi ? hi : v); }
-inline double mixd(double a, double b, double t) { return a + (b - a) * t; }
+inline double clampd(double v, double lo, double hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+inline double mixd(double a, double b, double t) {
+  return a + (b - a) * t;
+}
 inline double smoothstep(double e0, double e1, double x) {
   double t = clampd((x - e0) / (e1 - e0), 0.0, 1.0);
   return t * t * (3.0 - 2.0 * t);

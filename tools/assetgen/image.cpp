@@ -16,12 +16,18 @@ Color hsv(double hue, double sat, double val) {
   double q = val * (1.0 - sat * f);
   double t = val * (1.0 - sat * (1.0 - f));
   switch (sector) {
-    case 0: return {val, t, p};
-    case 1: return {q, val, p};
-    case 2: return {p, val, t};
-    case 3: return {p, q, val};
-    case 4: return {t, p, val};
-    default: return {val, p, q};
+    case 0:
+      return {val, t, p};
+    case 1:
+      return {q, val, p};
+    case 2:
+      return {p, val, t};
+    case 3:
+      return {p, q, val};
+    case 4:
+      return {t, p, val};
+    default:
+      return {val, p, q};
   }
 }
 
@@ -92,8 +98,7 @@ void Canvas::glow(double cx, double cy, double radius, Color c) {
   }
 }
 
-void Canvas::line(double x0, double y0, double x1, double y1, double hw, Color c,
-                  double alpha) {
+void Canvas::line(double x0, double y0, double x1, double y1, double hw, Color c, double alpha) {
   if (!(hw > 0.0)) return;
   int px0, px1, py0, py1;
   span(x0 < x1 ? x0 : x1, x0 < x1 ? x1 : x0, hw + 1.0, width_, &px0, &px1);
@@ -120,8 +125,7 @@ static uint8_t to_byte(double v, double dither) {
 }
 
 Image8 Canvas::to_8bit() const {
-  static const double kBayer[4][4] = {
-      {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+  static const double kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
   Image8 out;
   out.width = width_;
   out.height = height_;

@@ -18,9 +18,13 @@ uint32_t Rng::next_u32() {
   return (xorshifted >> rot) | (xorshifted << ((32 - rot) & 31));
 }
 
-double Rng::uniform() { return next_u32() * (1.0 / 4294967296.0); }
+double Rng::uniform() {
+  return next_u32() * (1.0 / 4294967296.0);
+}
 
-double Rng::range(double lo, double hi) { return lo + (hi - lo) * uniform(); }
+double Rng::range(double lo, double hi) {
+  return lo + (hi - lo) * uniform();
+}
 
 int Rng::below(int n) {
   if (n <= 0) return 0;
@@ -54,19 +58,19 @@ static int32_t lattice(double v) {
 // Sixteen unit gradient directions (cos, sin of k * 22.5 degrees), written out so no
 // trigonometry is involved.
 static const double kGrad[16][2] = {
-    {1.0, 0.0},         {0.92387953, 0.38268343},  {0.70710678, 0.70710678},
-    {0.38268343, 0.92387953},  {0.0, 1.0},          {-0.38268343, 0.92387953},
-    {-0.70710678, 0.70710678}, {-0.92387953, 0.38268343}, {-1.0, 0.0},
-    {-0.92387953, -0.38268343}, {-0.70710678, -0.70710678}, {-0.38268343, -0.92387953},
-    {0.0, -1.0},         {0.38268343, -0.92387953}, {0.70710678, -0.70710678},
-    {0.92387953, -0.38268343}};
+    {1.0, 0.0},  {0.92387953, 0.38268343},   {0.70710678, 0.70710678},   {0.38268343, 0.92387953},
+    {0.0, 1.0},  {-0.38268343, 0.92387953},  {-0.70710678, 0.70710678},  {-0.92387953, 0.38268343},
+    {-1.0, 0.0}, {-0.92387953, -0.38268343}, {-0.70710678, -0.70710678}, {-0.38268343, -0.92387953},
+    {0.0, -1.0}, {0.38268343, -0.92387953},  {0.70710678, -0.70710678},  {0.92387953, -0.38268343}};
 
 static double corner(int32_t ix, int32_t iy, double dx, double dy, uint32_t seed) {
   const double* g = kGrad[hash2(ix, iy, seed) & 15u];
   return g[0] * dx + g[1] * dy;
 }
 
-static double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }
+static double fade(double t) {
+  return t * t * t * (t * (t * 6.0 - 15.0) + 10.0);
+}
 
 double gradient_noise(double x, double y, uint32_t seed) {
   if (!(x == x) || !(y == y)) return 0.0;

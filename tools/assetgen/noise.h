@@ -12,9 +12,9 @@ class Rng {
  public:
   explicit Rng(uint64_t seed);
   uint32_t next_u32();
-  double uniform();                     // [0, 1)
-  double range(double lo, double hi);   // [lo, hi)
-  int below(int n);                     // [0, n); 0 when n <= 0
+  double uniform();                    // [0, 1)
+  double range(double lo, double hi);  // [lo, hi)
+  int below(int n);                    // [0, n); 0 when n <= 0
 
  private:
   uint64_t state_;

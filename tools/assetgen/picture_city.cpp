@@ -29,7 +29,8 @@ Color night_sky(double x, double y) {
   if ((h & 511u) < 7u) c = c + hex(0xdde6ff) * (star_zone * (0.3 + (h >> 24) / 300.0));
   // Thin clouds lit from below by the city and from above by the moon.
   double dens = fbm(x / 170.0 + 3.0, y / 30.0, 6, 203u);
-  double cover = smoothstep(0.05, 0.45, dens) * clampd(1.2 - std::fabs(y - 170.0) / 140.0, 0.0, 1.0);
+  double cover =
+      smoothstep(0.05, 0.45, dens) * clampd(1.2 - std::fabs(y - 170.0) / 140.0, 0.0, 1.0);
   Color cloud = mix(hex(0x3a3470), hex(0xd08070), t * 0.9);
   c = mix(c, cloud * (0.7 + 0.6 * dens), cover * 0.75);
   // The moon, with darker seas, and its halo.
@@ -41,14 +42,15 @@ Color night_sky(double x, double y) {
     Color moon = mix(hex(0xfff8e0), hex(0xb8b4a8), smoothstep(0.0, 0.4, seas));
     c = mix(c, moon, disc);
   }
-  c = c + hex(0x8090b0) * (0.5 * det_exp(-(d - kMoonR > 0.0 ? d - kMoonR : 0.0) / 40.0) * (1.0 - disc));
+  c = c +
+      hex(0x8090b0) * (0.5 * det_exp(-(d - kMoonR > 0.0 ? d - kMoonR : 0.0) / 40.0) * (1.0 - disc));
   return c;
 }
 
 struct Building {
   int left, right;
-  int top;        // roof height of the main block
-  int shape;      // 0 flat, 1 stepped, 2 spire, 3 antenna
+  int top;    // roof height of the main block
+  int shape;  // 0 flat, 1 stepped, 2 spire, 3 antenna
   Color facade;
   int cell_w, cell_h;
   uint32_t seed;
@@ -59,9 +61,12 @@ int roof_at(const Building& b, int x) {
   int w = b.right - b.left;
   int mid = (b.left + b.right) / 2;
   switch (b.shape) {
-    case 1: return std::abs(x - mid) < w / 4 ? b.top - w / 3 : b.top;
-    case 2: return b.top - (w / 2 - std::abs(x - mid)) * 2;
-    default: return b.top;
+    case 1:
+      return std::abs(x - mid) < w / 4 ? b.top - w / 3 : b.top;
+    case 2:
+      return b.top - (w / 2 - std::abs(x - mid)) * 2;
+    default:
+      return b.top;
   }
 }
 
@@ -158,7 +163,8 @@ Image8 render_city() {
     for (int x = 0; x < kPictureWidth; ++x) {
       double wave = fbm(x / 40.0, y / 2.5, 4, 240u);
       double sx = x + wave * (6.0 + 14.0 * depth);
-      double sy = 2.0 * kWaterLine - y - 1 + 6.0 * gradient_noise(x / 22.0, y / 1.8, 241u) * (0.4 + depth);
+      double sy =
+          2.0 * kWaterLine - y - 1 + 6.0 * gradient_noise(x / 22.0, y / 1.8, 241u) * (0.4 + depth);
       int ix = static_cast<int>(clampd(sx, 0.0, kPictureWidth - 1.0));
       int iy = static_cast<int>(clampd(sy, 0.0, kWaterLine - 1.0));
       Color c = canvas.get(ix, iy) * (0.75 - 0.2 * depth) + hex(0x060a1a);

@@ -40,9 +40,12 @@ Color open_water(double x, double y) {
 Color sand(double x, double y, double top) {
   double depth = (y - top) / 90.0;
   double ripple = det_sin(x / 7.0 + 3.0 * fbm(x / 80.0, y / 30.0, 3, 310u) + y / 30.0);
-  Color c = mix(hex(0xc8b07a), hex(0x8a7a5c), clampd(0.5 + 0.3 * fbm(x / 50.0, y / 20.0, 4, 311u), 0.0, 1.0));
-  c = c * (0.85 + 0.12 * ripple + 0.15 * hash2_unit(static_cast<int32_t>(x), static_cast<int32_t>(y), 312u));
-  c = c + hex(0x90fff0) * (0.35 * caustic(x / 30.0 + 0.5 * fbm(x / 70.0, y / 30.0, 3, 314u), y / 14.0, 313u));
+  Color c = mix(hex(0xc8b07a), hex(0x8a7a5c),
+                clampd(0.5 + 0.3 * fbm(x / 50.0, y / 20.0, 4, 311u), 0.0, 1.0));
+  c = c * (0.85 + 0.12 * ripple +
+           0.15 * hash2_unit(static_cast<int32_t>(x), static_cast<int32_t>(y), 312u));
+  c = c + hex(0x90fff0) *
+              (0.35 * caustic(x / 30.0 + 0.5 * fbm(x / 70.0, y / 30.0, 3, 314u), y / 14.0, 313u));
   return mix(c, hex(0x205070), 0.35 - 0.2 * depth);
 }
 
@@ -163,7 +166,8 @@ Image8 render_reef() {
 
   // Fish of several kinds at every depth.
   static const uint32_t kFishBody[6] = {0xffa020, 0xffe040, 0x40a0ff, 0xff5050, 0xa0ff60, 0xf0f0f0};
-  static const uint32_t kFishStripe[6] = {0xffffff, 0x2040a0, 0xffe040, 0xffffff, 0x206040, 0xff7020};
+  static const uint32_t kFishStripe[6] = {0xffffff, 0x2040a0, 0xffe040,
+                                          0xffffff, 0x206040, 0xff7020};
   for (int i = 0; i < 26; ++i) {
     int kind = rng.below(6);
     double x = (i % 13) * 62.0 + rng.range(10.0, 50.0);

@@ -17,8 +17,9 @@ const double kSunX = 560.0, kSunY = 238.0, kSunR = 26.0;
 Color sky_base(double x, double y) {
   double t = clampd(y / kHorizon, 0.0, 1.0);
   Color top = hex(0x1d1548), mid = hex(0x8a3c78), low = hex(0xf39a4a), rim = hex(0xffd27a);
-  Color c = t < 0.55 ? mix(top, mid, t / 0.55)
-                     : (t < 0.85 ? mix(mid, low, (t - 0.55) / 0.3) : mix(low, rim, (t - 0.85) / 0.15));
+  Color c = t < 0.55
+                ? mix(top, mid, t / 0.55)
+                : (t < 0.85 ? mix(mid, low, (t - 0.55) / 0.3) : mix(low, rim, (t - 0.85) / 0.15));
   double dx = (x - kSunX) / 420.0, dy = (y - kSunY) / 260.0;
   double near_sun = clampd(1.0 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0);
   c = c + hex(0xff8a3a) * (0.45 * near_sun * near_sun);
@@ -64,9 +65,13 @@ Color sky(double x, double y) {
 // Mountain ridges: the height above which the layer begins, for each of three layers.
 double ridge(int layer, double x) {
   switch (layer) {
-    case 0: return 205.0 + 55.0 * (1.0 - ridged_fbm(x / 260.0, 0.5, 5, 21u));
-    case 1: return 228.0 + 60.0 * (1.0 - ridged_fbm(x / 180.0 + 9.0, 2.5, 5, 23u)) - 25.0 * det_sin(x / 150.0);
-    default: return 262.0 + 34.0 * (1.0 - ridged_fbm(x / 120.0 + 3.0, 7.5, 5, 29u));
+    case 0:
+      return 205.0 + 55.0 * (1.0 - ridged_fbm(x / 260.0, 0.5, 5, 21u));
+    case 1:
+      return 228.0 + 60.0 * (1.0 - ridged_fbm(x / 180.0 + 9.0, 2.5, 5, 23u)) -
+             25.0 * det_sin(x / 150.0);
+    default:
+      return 262.0 + 34.0 * (1.0 - ridged_fbm(x / 120.0 + 3.0, 7.5, 5, 29u));
   }
 }
 
@@ -115,7 +120,8 @@ Color water(double x, double y) {
   Color c = above(rx, ry) * (0.72 - 0.15 * depth) + hex(0x0a1430) * (0.5 + depth);
   // Small wave crests catch the light.
   double crest = gradient_noise(x / 7.0, y / 1.2, 62u);
-  c = c + hex(0x705068) * (0.5 * clampd(crest, 0.0, 1.0)) - hex(0x180c20) * clampd(-crest, 0.0, 1.0);
+  c = c + hex(0x705068) * (0.5 * clampd(crest, 0.0, 1.0)) -
+      hex(0x180c20) * clampd(-crest, 0.0, 1.0);
   // Glitter along the sun's path.
   double path = std::fabs(x - kSunX) / (18.0 + 120.0 * depth);
   double sparkle = gradient_noise(x / 2.5, y / 1.0, 63u);

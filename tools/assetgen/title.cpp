@@ -29,7 +29,9 @@ Color backdrop(double x, double y) {
   double face = clampd(edge - 3.0, 0.0, 1.0);
   double hue = 0.62 + 0.25 * hash2_unit(ix, iy, 502u) + x / 4000.0;
   Color tile = hsv(hue, 0.55, 0.16 + 0.08 * hash2_unit(ix, iy, 503u));
-  double bevel = (fx < 7.0 || fy < 7.0) && edge < 7.0 ? 0.06 : ((fx > cell - 7.0 || fy > cell - 7.0) && edge < 7.0 ? -0.05 : 0.0);
+  double bevel = (fx < 7.0 || fy < 7.0) && edge < 7.0
+                     ? 0.06
+                     : ((fx > cell - 7.0 || fy > cell - 7.0) && edge < 7.0 ? -0.05 : 0.0);
   c = mix(c, tile + rgb(bevel, bevel, bevel * 1.5), face * 0.6);
 
   // Soft lights drifting over the upper part.
@@ -63,7 +65,8 @@ Image8 render_title() {
         double nx, ny;
         double d = distance_to_strokes(text.segments, fx, fy, &nx, &ny) * scale;
         double ds = distance_to_strokes(text.segments, fx - shadow_dx / scale,
-                                        fy - shadow_dy / scale, nullptr, nullptr) * scale;
+                                        fy - shadow_dy / scale, nullptr, nullptr) *
+                    scale;
         double r = pen * scale;
         // Soft drop shadow, then a warm glow, then the dark outline, then the letter.
         c = c * (1.0 - 0.75 * smoothstep(r + outline + 8.0, r, ds));
@@ -92,7 +95,8 @@ Image8 render_title() {
   // A thin gold rule under the name.
   double rule_y = top + 10.0 * scale + 40.0;
   for (int px = 120; px < kPictureWidth - 120; ++px) {
-    double fade = smoothstep(120.0, 260.0, px) * smoothstep(kPictureWidth - 120.0, kPictureWidth - 260.0, px);
+    double fade =
+        smoothstep(120.0, 260.0, px) * smoothstep(kPictureWidth - 120.0, kPictureWidth - 260.0, px);
     canvas.blend(px, static_cast<int>(rule_y), hex(0xd8a040), 0.8 * fade);
     canvas.blend(px, static_cast<int>(rule_y) + 1, hex(0x704010), 0.6 * fade);
   }
@@ -100,8 +104,9 @@ Image8 render_title() {
   Rng rng(5005u);
   for (int i = 0; i < 60; ++i) {
     double x = rng.range(10.0, 790.0), y = rng.range(10.0, 320.0), s = rng.range(2.0, 6.0);
-    double gap = distance_to_strokes(text.segments, (x - left) / scale, (y - top) / scale,
-                                     nullptr, nullptr) * scale;
+    double gap = distance_to_strokes(text.segments, (x - left) / scale, (y - top) / scale, nullptr,
+                                     nullptr) *
+                 scale;
     if (gap < pen * scale + outline + 12.0) continue;
     Color c = hsv(rng.range(0.08, 0.18), 0.4, 1.0) * 0.5;
     canvas.glow(x, y, s * 2.0, c);
