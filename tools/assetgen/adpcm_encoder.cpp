@@ -68,7 +68,9 @@ std::vector<uint8_t> encode_ima_adpcm(const std::vector<int16_t>& pcm) {
   for (size_t b = 0; b < blocks; ++b) {
     auto sample_at = [&](size_t i) -> int {
       size_t at = b * per_block + i;
-      return at < pcm.size() ? pcm[at] : 0;
+      // Past the end the last sample is held: padding then adds no click.
+      if (at < pcm.size()) return pcm[at];
+      return pcm.empty() ? 0 : pcm.back();
     };
     // The header restarts the predictor from the block's first sample.
     int first = sample_at(0);

@@ -12,8 +12,8 @@ constexpr int kAdpcmBlockBytes = 1024;
 // 4-bit codes each.
 constexpr int kAdpcmSamplesPerBlock = 1 + (kAdpcmBlockBytes - 4) * 2;
 
-// Encodes pcm as whole blocks. A partial last block is padded with silence, so the result
-// is always ceil(pcm.size() / 2041) blocks.
+// Encodes pcm as whole blocks. A partial last block is padded by holding the last sample,
+// so the result is always ceil(pcm.size() / 2041) blocks.
 std::vector<uint8_t> encode_ima_adpcm(const std::vector<int16_t>& pcm);
 
 }  // namespace assetgen

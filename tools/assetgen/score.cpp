@@ -188,7 +188,7 @@ Chord parse_chord(const std::string& symbol, int low_key) {
   else
     return c;
   int bass_class = root;
-  if (!bass_name.empty()) {
+  if (slash != std::string::npos) {
     size_t bpos = 0;
     bass_class = read_class(bass_name, &bpos);
     if (bass_class < 0 || bpos != bass_name.size()) return c;

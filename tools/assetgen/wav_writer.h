@@ -10,7 +10,7 @@ namespace assetgen {
 constexpr int kSampleRate = 44100;
 
 // Encodes pcm and wraps it in "fmt ", "data" and "fact" chunks. The sample count in
-// "fact" covers whole blocks, including any silence padding the last block.
+// "fact" covers whole blocks, including any padding of the last block.
 std::vector<uint8_t> encode_adpcm_wav(const std::vector<int16_t>& pcm);
 
 }  // namespace assetgen
