@@ -503,9 +503,21 @@ TEST(AssetgenRobustness, BadInputGivesEmptyOrSafeResults) {
   bad.width = -5;
   EXPECT_TRUE(encode_bmp(bad, kBmp96Dpi).empty());
 
-  // Scores with nonsense in them render without crashing, and stay finite and in range.
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
+  // Painting with coordinates that are NaN, infinite or far outside is ignored.
+  Canvas canvas(16, 16);
+  canvas.disc(nan, 4.0, 3.0, hex(0xffffff), 1.0);
+  canvas.disc(1e300, -1e300, 1e300, hex(0xffffff), 1.0);
+  canvas.glow(inf, inf, 5.0, hex(0xffffff));
+  canvas.line(0.0, 0.0, inf, nan, 2.0, hex(0xffffff), 1.0);
+  canvas.set(-1, 99, hex(0xffffff));
+  canvas.blend(3, 3, hsv(nan, nan, nan), 1.0);  // NaN colours round to black
+  Image8 painted = canvas.to_8bit();
+  ASSERT_EQ(painted.rgb.size(), 16u * 16u * 3u);
+  EXPECT_EQ(Canvas(-4, 7).to_8bit().rgb.size(), 0u);
+
+  // Scores with nonsense in them render without crashing, and stay finite and in range.
   EXPECT_TRUE(render_score(Score{}).empty());
   Score zero;
   zero.tempo = 0.0;

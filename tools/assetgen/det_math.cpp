@@ -6,7 +6,7 @@ namespace assetgen {
 
 double fract(double x) {
   double f = x - std::floor(x);
-  return f >= 1.0 ? 0.0 : f;
+  return f >= 0.0 && f < 1.0 ? f : 0.0;  // also catches NaN and infinities
 }
 
 double det_sqrt(double x) {

@@ -31,7 +31,7 @@ inline double smoothstep(double e0, double e1, double x) {
   double t = clampd((x - e0) / (e1 - e0), 0.0, 1.0);
   return t * t * (3.0 - 2.0 * t);
 }
-// Fractional part in [0, 1).
+// Fractional part in [0, 1); 0 for NaN and infinities.
 double fract(double x);
 
 }  // namespace assetgen

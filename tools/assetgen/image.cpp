@@ -62,11 +62,14 @@ void Canvas::add(int x, int y, Color c) {
   p = p + c;
 }
 
-// Pixel range [lo, hi] covering [a - pad, b + pad], clipped to [0, limit).
+// Pixel range [lo, hi) covering [a - pad, b + pad], clipped to [0, limit). NaN or
+// infinite input gives an empty range.
 static void span(double a, double b, double pad, int limit, int* lo, int* hi) {
   double l = std::floor(a - pad), h = std::floor(b + pad) + 1;
-  *lo = l < 0 ? 0 : (l > limit ? limit : static_cast<int>(l));
-  *hi = h < 0 ? 0 : (h > limit ? limit : static_cast<int>(h));
+  *lo = *hi = 0;
+  if (!(l <= h) || !(h > 0.0) || !(l < limit)) return;
+  *lo = l < 0.0 ? 0 : static_cast<int>(l);
+  *hi = h > limit ? limit : static_cast<int>(h);
 }
 
 void Canvas::disc(double cx, double cy, double r, Color c, double alpha, double soft) {
