@@ -16,8 +16,11 @@
 #include "bmp_writer.h"
 #include "det_math.h"
 #include "music.h"
+#include "noise.h"
 #include "pictures.h"
 #include "score.h"
+#include "synth.h"
+#include "title_font.h"
 #include "wav_writer.h"
 
 using namespace assetgen;
@@ -564,4 +567,221 @@ TEST(AssetgenMath, DeterministicFunctionsAreAccurate) {
     double y = std::sin(a) * 2.5, x = std::cos(a) * 2.5;
     EXPECT_NEAR(det_atan2(y, x), std::atan2(y, x), 1e-12) << a;
   }
+}
+
+// --- Building blocks ------------------------------------------------------------------------
+
+namespace {
+
+// Fundamental frequency of x[from, to) by normalised autocorrelation, searching periods
+// between min_hz and max_hz, refined by a parabola through the best lag.
+double estimate_pitch(const std::vector<double>& x, size_t from, size_t to, double min_hz,
+                      double max_hz) {
+  const int lo = static_cast<int>(44100.0 / max_hz), hi = static_cast<int>(44100.0 / min_hz);
+  std::vector<double> r(static_cast<size_t>(hi) + 2, 0.0);
+  for (int lag = lo - 1; lag <= hi + 1; ++lag) {
+    double num = 0.0, e0 = 0.0, e1 = 0.0;
+    for (size_t i = from; i + lag < to; ++i) {
+      num += x[i] * x[i + lag];
+      e0 += x[i] * x[i];
+      e1 += x[i + lag] * x[i + lag];
+    }
+    r[static_cast<size_t>(lag)] = num / std::sqrt(e0 * e1 + 1e-30);
+  }
+  // The first lag that comes close to the highest peak: avoids octave errors.
+  double top = *std::max_element(r.begin() + lo, r.begin() + hi + 1);
+  int best = lo;
+  for (int lag = lo; lag <= hi; ++lag) {
+    if (r[lag] >= 0.9 * top && r[lag] >= r[lag - 1] && r[lag] >= r[lag + 1]) {
+      best = lag;
+      break;
+    }
+  }
+  double a = r[best - 1], b = r[best], c = r[best + 1];
+  double shift = (a - 2 * b + c) != 0.0 ? 0.5 * (a - c) / (a - 2 * b + c) : 0.0;
+  return 44100.0 / (best + shift);
+}
+
+std::vector<double> render_alone(Instrument inst, int key, double seconds, size_t buffer) {
+  std::vector<double> loop(buffer, 0.0);
+  Note note{0.0, seconds, key, 0.8, inst};
+  render_note(note, 44100.0, 0, 7u, &loop);
+  return loop;
+}
+
+double rms_of(const std::vector<double>& x, size_t from, size_t to) {
+  double e = 0.0;
+  for (size_t i = from; i < to; ++i) e += x[i] * x[i];
+  return std::sqrt(e / (to - from));
+}
+
+}  // namespace
+
+TEST(AssetgenSynth, InstrumentsPlayInTune) {
+  // The plucked string's delay line needs fractional tuning; check it low, middle and high.
+  struct Case {
+    Instrument inst;
+    int key;
+  };
+  const Case cases[] = {{Instrument::kEPiano, 69}, {Instrument::kPluck, 40},
+                        {Instrument::kPluck, 69},  {Instrument::kPluck, 88},
+                        {Instrument::kBass, 45},   {Instrument::kFlute, 74},
+                        {Instrument::kPad, 57}};
+  for (const Case& c : cases) {
+    std::vector<double> x = render_alone(c.inst, c.key, 1.0, 2 * 44100);
+    double want = key_frequency(c.key);
+    double got = estimate_pitch(x, 8820, 30870, want / 1.6, want * 1.6);
+    EXPECT_NEAR(got / want, 1.0, 0.004) << "instrument " << static_cast<int>(c.inst) << " key "
+                                        << c.key << ": " << got << " Hz, want " << want;
+  }
+  EXPECT_NEAR(key_frequency(69), 440.0, 1e-9);
+  EXPECT_NEAR(key_frequency(60), 261.6255653, 1e-6);
+}
+
+TEST(AssetgenSynth, NotesFadeAfterReleaseAndWrapAroundTheLoop) {
+  for (int i = 0; i <= static_cast<int>(Instrument::kHat); ++i) {
+    Instrument inst = static_cast<Instrument>(i);
+    SCOPED_TRACE("instrument " + std::to_string(i));
+    // Held half a second inside a five-second loop: sounding while held, silent well after.
+    std::vector<double> x = render_alone(inst, 60, 0.5, 5 * 44100);
+    double held = rms_of(x, 0, 4410);
+    EXPECT_GT(held, 1e-3);
+    EXPECT_LT(rms_of(x, 4 * 44100, 5 * 44100), held * 1e-3);
+    for (double v : x) ASSERT_TRUE(std::isfinite(v));
+    for (double v : x) ASSERT_LT(std::fabs(v), 2.0);  // no instrument runs away
+  }
+  // A note starting just before the end of the loop continues at its start.
+  const size_t L = 3 * 44100;
+  std::vector<double> loop(L, 0.0);
+  render_note({0.0, 0.5, 60, 0.8, Instrument::kEPiano}, 44100.0, L - 1000, 1u, &loop);
+  EXPECT_GT(rms_of(loop, 0, 2000), 0.01);
+  EXPECT_GT(rms_of(loop, L - 1000, L), 0.01);
+  EXPECT_LT(rms_of(loop, 66150, 110250), 1e-9);  // 1.5 to 2.5 s after the onset
+  // Even a note longer than the whole loop never piles onto itself.
+  std::vector<double> tiny(1000, 0.0);
+  render_note({0.0, 100.0, 60, 0.8, Instrument::kPad}, 44100.0, 0, 1u, &tiny);
+  for (double v : tiny) EXPECT_LT(std::fabs(v), 1.0);
+}
+
+TEST(AssetgenSynth, ReverbTailDecaysAndStaysStable) {
+  Reverb reverb;
+  std::vector<double> out(6 * 44100);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = reverb.process(i == 0 ? 1.0 : 0.0);
+  double early = rms_of(out, 0, 22050), late = rms_of(out, 5 * 44100, 6 * 44100);
+  EXPECT_GT(early, 1e-4);         // it does answer
+  EXPECT_LT(late, early * 1e-3);  // and dies away within seconds
+  // Steady loud input does not grow without bound.
+  Reverb loud;
+  double peak = 0.0;
+  for (int i = 0; i < 10 * 44100; ++i)
+    peak = std::max(peak, std::fabs(loud.process(i % 100 < 50 ? 1.0 : -1.0)));
+  EXPECT_LT(peak, 10.0);
+}
+
+TEST(AssetgenSynth, ScoreFillsWholeBlocksAtNearlyItsTempo) {
+  Score s;
+  s.tempo = 100.0;
+  s.length_beats = 40.0;  // 24 s
+  add_line(&s, Instrument::kBass, 0.0, 0.7, "C2:4 G2:4 C2:4 G2:4 C2:4 G2:4 C2:4 G2:4 C2:4 G2:4");
+  std::vector<int16_t> pcm = render_score(s);
+  ASSERT_FALSE(pcm.empty());
+  EXPECT_EQ(pcm.size() % 2041, 0u);
+  EXPECT_GE(pcm.size(), 24u * 44100u);
+  EXPECT_LT(pcm.size(), 24u * 44100u + 2041u);
+  int peak = 0;
+  for (int16_t v : pcm) peak = std::max(peak, std::abs(static_cast<int>(v)));
+  EXPECT_NEAR(peak, kPeakLevel * 32767, 1.0);
+}
+
+TEST(AssetgenFormats, BmpWriterLaysOutRowsBottomUpWithPadding) {
+  Image8 img;
+  img.width = 3;
+  img.height = 2;
+  // Top row red, green, blue; bottom row three greys.
+  img.rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 10, 10, 20, 20, 20, 30, 30, 30};
+  std::vector<uint8_t> f = encode_bmp(img, 1234);
+  ASSERT_EQ(f.size(), 54u + 2 * 12u);  // 9 bytes of pixels padded to 12 per row
+  EXPECT_EQ(s32(f, 38), 1234);
+  const std::vector<uint8_t> rows(f.begin() + 54, f.end());
+  const std::vector<uint8_t> want = {10, 10, 10,  20, 20,  20, 30,  30, 30, 0, 0, 0,
+                                     0,  0,  255, 0,  255, 0,  255, 0,  0,  0, 0, 0};
+  EXPECT_EQ(rows, want);
+}
+
+TEST(AssetgenFormats, WavOfNothingIsStillWellFormed) {
+  std::vector<uint8_t> f = encode_adpcm_wav({});
+  ASSERT_EQ(f.size(), 60u);
+  EXPECT_EQ(u32(f, 4), f.size() - 8);
+  EXPECT_EQ(u32(f, 44), 0u);  // no data
+  EXPECT_EQ(u32(f, 56), 0u);  // no samples
+  // One sample makes one whole block.
+  std::vector<uint8_t> one = encode_adpcm_wav({1234});
+  Clip clip = read_wav(one);
+  ASSERT_EQ(clip.samples.size(), 2041u);
+  EXPECT_EQ(clip.samples[0], 1234);
+  EXPECT_EQ(clip.samples[2040], 1234);
+}
+
+TEST(AssetgenNoise, RandomnessIsPinnedAndInRange) {
+  // The PRNG's stream is part of the output: pin its first values.
+  Rng rng(42u);
+  uint32_t first[3] = {rng.next_u32(), rng.next_u32(), rng.next_u32()};
+  Rng again(42u);
+  for (uint32_t v : first) EXPECT_EQ(again.next_u32(), v);
+  Rng other(43u);
+  EXPECT_NE(other.next_u32(), first[0]);
+  for (int i = 0; i < 10000; ++i) {
+    int b = rng.below(7);
+    EXPECT_GE(b, 0);
+    EXPECT_LT(b, 7);
+    double u = rng.uniform();
+    EXPECT_GE(u, 0.0);
+    EXPECT_LT(u, 1.0);
+  }
+  EXPECT_EQ(rng.below(0), 0);
+  EXPECT_EQ(rng.below(-3), 0);
+
+  double lo = 0.0, hi = 0.0;
+  for (int j = 0; j < 200; ++j)
+    for (int i = 0; i < 200; ++i) {
+      double n = gradient_noise(i * 0.173 - 17.0, j * 0.219 + 5.0, 9u);
+      lo = std::min(lo, n);
+      hi = std::max(hi, n);
+      double f = fbm(i * 0.05, j * 0.05, 5, 3u), r = ridged_fbm(i * 0.05, j * 0.05, 5, 3u);
+      EXPECT_LE(std::fabs(f), 1.0);
+      EXPECT_GE(r, 0.0);
+      EXPECT_LE(r, 1.0);
+    }
+  EXPECT_LT(lo, -0.5);  // it really varies
+  EXPECT_GT(hi, 0.5);
+  EXPECT_GE(lo, -1.0);
+  EXPECT_LE(hi, 1.0);
+  EXPECT_EQ(gradient_noise(3.0, -4.0, 1u), 0.0);  // zero on the lattice
+  Cells c = cellular(2.5, 7.25, 4u);
+  EXPECT_LE(c.f1, c.f2);
+  EXPECT_LT(c.f1, 1.5);
+}
+
+TEST(AssetgenFont, TitleLaysOutEveryLetter) {
+  GlyphLayout name = layout_text("SlidePuzzle");
+  GlyphLayout spaced = layout_text("S?lidePuzzle");  // '?' is not in the font
+  EXPECT_GT(name.segments.size(), 50u);
+  EXPECT_EQ(spaced.segments.size(), name.segments.size());
+  EXPECT_GT(spaced.width, name.width);  // the unknown character still took room
+  // Every letter inks something near its own place along the line.
+  double x = 0.0;
+  for (char ch : std::string("SlidePuzzle")) {
+    GlyphLayout one = layout_text(std::string(1, ch));
+    ASSERT_FALSE(one.segments.empty()) << ch;
+    double d = distance_to_strokes(name.segments, x + one.segments[0].x0, one.segments[0].y0,
+                                   nullptr, nullptr);
+    EXPECT_LT(d, 1e-9) << ch;
+    x += one.width + 2.3;
+  }
+  EXPECT_TRUE(layout_text("").segments.empty());
+  double nx = 0.0, ny = 0.0;
+  std::vector<Segment> bar = {{0.0, 0.0, 10.0, 0.0}};
+  EXPECT_NEAR(distance_to_strokes(bar, 5.0, 3.0, &nx, &ny), 3.0, 1e-12);
+  EXPECT_NEAR(nx, 5.0, 1e-12);
+  EXPECT_NEAR(distance_to_strokes(bar, -4.0, 3.0, nullptr, nullptr), 5.0, 1e-12);
 }

@@ -13,8 +13,8 @@ using I = Instrument;
 
 // --- Accompaniment patterns built from chord progressions. ---------------------------
 
-// Bass on the first beat of each chord (held for `hold` beats), chord tones on the
-// following beats: the "oom-pah-pah" of a waltz or minuet.
+// Bass on the first beat of each chord, chord tones on each following beat: the "oom-pah-pah" of a
+// waltz or minuet.
 void waltz(Score* s, double start, const std::string& chords, double beats, I inst,
            double velocity) {
   for (const ChordSpan& c : parse_progression(chords, beats, 55, &s->errors)) {
@@ -28,7 +28,8 @@ void waltz(Score* s, double start, const std::string& chords, double beats, I in
 // Broken chords: steps of `step` beats walking the chord tones in the order of `order`
 // (indices past the chord's size climb into the next octave).
 void arpeggio(Score* s, double start, const std::string& chords, double beats, I inst, int low_key,
-              double step, const std::vector<int>& order, double velocity, double hold = 1.0) {
+              double step, const std::vector<int>& order, double velocity) {
+  if (order.empty() || !(step > 0.0)) return;
   for (const ChordSpan& c : parse_progression(chords, beats, low_key, &s->errors)) {
     int n = static_cast<int>(c.chord.keys.size());
     int i = 0;
@@ -36,7 +37,7 @@ void arpeggio(Score* s, double start, const std::string& chords, double beats, I
       int idx = order[static_cast<size_t>(i) % order.size()];
       int key = c.chord.keys[static_cast<size_t>(idx % n)] + 12 * (idx / n);
       double accent = (i % 4 == 0) ? 1.0 : 0.8;
-      s->notes.push_back({start + c.beat + b, step * hold, key, velocity * accent, inst});
+      s->notes.push_back({start + c.beat + b, step, key, velocity * accent, inst});
     }
   }
 }

@@ -46,6 +46,7 @@ struct LoopWriter {
   int64_t start;
   void add(int64_t n, double v) {
     int64_t size = static_cast<int64_t>(loop->size());
+    if (n >= size) return;  // a tail longer than the loop would overlap its own start
     int64_t at = (start + n) % size;
     if (at < 0) at += size;
     (*loop)[static_cast<size_t>(at)] += v;
