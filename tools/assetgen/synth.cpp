@@ -60,7 +60,8 @@ struct Envelope {
   double off;      // note-off, in samples
   double release;  // per-sample factor after note-off
   double level = 1.0;
-  double value(int64_t n) {
+  double value(int64_t sample) {
+    double n = static_cast<double>(sample);
     double a = n < attack_samples ? (n + 1) / attack_samples : 1.0;
     if (n >= off) level *= release;
     return a * level;
@@ -119,13 +120,13 @@ void pluck(const Note& note, double f, double dur, uint32_t seed, LoopWriter out
   double gain = 1.8 * note.velocity;
   for (int64_t n = 0; n < total; ++n) {
     double v = n < period ? burst[static_cast<size_t>(n)] - mean : 0.0;
-    double m = n - delay;
+    double m = static_cast<double>(n) - delay;
     if (m >= 1.0) {
       int64_t i = static_cast<int64_t>(m);
-      double fr = m - i;
+      double fr = m - static_cast<double>(i);
       double a = y[static_cast<size_t>(i)] * (1.0 - fr) + y[static_cast<size_t>(i + 1)] * fr;
       double b = y[static_cast<size_t>(i - 1)] * (1.0 - fr) + y[static_cast<size_t>(i)] * fr;
-      v += (n < dur ? loss_held : loss_damped) * 0.5 * (a + b);
+      v += (static_cast<double>(n) < dur ? loss_held : loss_damped) * 0.5 * (a + b);
     }
     y[static_cast<size_t>(n)] = v;
     tone += (v - tone) * cut;
@@ -160,7 +161,7 @@ void flute(const Note& note, double f, double dur, uint32_t seed, LoopWriter out
   double phase = 0.0, vib = 0.0, lp = 0.0, lp2 = 0.0;
   double gain = 0.26 * note.velocity;
   for (int64_t n = 0; n < total; ++n) {
-    double t = n / kRate;
+    double t = static_cast<double>(n) / kRate;
     double depth = 0.004 * smoothstep(0.2, 0.6, t);
     double e = env.value(n);
     double v = sin_turns(phase) + 0.22 * sin_turns(2.0 * phase) + 0.07 * sin_turns(3.0 * phase);
@@ -229,7 +230,7 @@ void kick(const Note& note, LoopWriter out) {
   double sweep_decay = decay_factor(0.035), amp_decay = decay_factor(0.14);
   double gain = 0.55 * note.velocity;
   for (int64_t n = 0; n < total; ++n) {
-    double fade_in = n < 44 ? (n + 1) / 44.0 : 1.0;
+    double fade_in = n < 44 ? static_cast<double>(n + 1) / 44.0 : 1.0;
     out.add(n, gain * fade_in * amp * sin_turns(phase));
     phase = fract(phase + (48.0 + 100.0 * sweep) / kRate);
     sweep *= sweep_decay;
@@ -248,7 +249,7 @@ void snare(const Note& note, uint32_t seed, LoopWriter out) {
     double noise = rng.uniform() * 2.0 - 1.0;
     lp += (noise - lp) * 0.6;
     lp2 += (lp - lp2) * 0.08;
-    double fade_in = n < 22 ? (n + 1) / 22.0 : 1.0;
+    double fade_in = n < 22 ? static_cast<double>(n + 1) / 22.0 : 1.0;
     double v = (lp - lp2) * amp + 0.5 * tone * sin_turns(phase);
     out.add(n, gain * fade_in * v);
     phase = fract(phase + 185.0 / kRate);
@@ -267,7 +268,7 @@ void hat(const Note& note, double dur, uint32_t seed, LoopWriter out) {
   for (int64_t n = 0; n < total; ++n) {
     double noise = rng.uniform() * 2.0 - 1.0;
     lp += (noise - lp) * 0.35;
-    double fade_in = n < 12 ? (n + 1) / 12.0 : 1.0;
+    double fade_in = n < 12 ? static_cast<double>(n + 1) / 12.0 : 1.0;
     out.add(n, gain * fade_in * amp * (noise - lp));
     amp *= amp_decay;
   }

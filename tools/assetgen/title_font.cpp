@@ -1,5 +1,8 @@
 #include "title_font.h"
 
+#include <cstddef>
+#include <initializer_list>
+
 #include "det_math.h"
 
 namespace assetgen {
