@@ -244,4 +244,191 @@ TEST_F(ImageState, ClipRegionLimitsPixelsButNotTheCaller) {
   EXPECT_EQ(target().getHeight(), 100);
 }
 
+// ---- The window target -------------------------------------------------------------------
+
+// The window's own pixels, read back through its DC (this sees drawing made from another
+// thread even before the screen shows it).
+std::vector<DWORD> readWindow() {
+  const GraphWnd& window = graphContext.window;
+  std::vector<DWORD> out(static_cast<size_t>(window.width) * window.height);
+  DWORD* bits = nullptr;
+  HBITMAP dib = createPixelSurface(window.width, window.height, &bits);
+  HDC screen = GetDC(window.hwnd);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ placeholder = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, window.width, window.height, screen, 0, 0, SRCCOPY);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = bits[i] & 0x00FFFFFF;
+  SelectObject(memory, placeholder);
+  DeleteDC(memory);
+  ReleaseDC(window.hwnd, screen);
+  DeleteObject(dib);
+  return out;
+}
+
+DWORD windowPixel(const std::vector<DWORD>& shown, int x, int y) {
+  return shown[static_cast<size_t>(y) * graphContext.window.width + x];
+}
+
+class WindowState : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (graphContext.window.hwnd == nullptr) openGraphWindow(900, 600, 0);
+  }
+  void SetUp() override {
+    ASSERT_NE(graphContext.window.hwnd, nullptr);
+    setDrawTarget(nullptr);
+    target().resetDefaults();
+    target().clearDevice();
+  }
+  void TearDown() override {
+    endBufferedDrawing();
+    setDrawTarget(nullptr);
+    target().resetDefaults();
+  }
+  GraphWnd& window = graphContext.window;
+  HDC back() const { return window.dc; }
+  HDC front() const { return window.clientDc; }
+};
+
+TEST_F(WindowState, ClearingStoresTheFullValueAndShowsItUnlessBuffered) {
+  target().setBkColor(RGB(0x80, 0x80, 0x80));
+  target().clearDevice();
+  EXPECT_EQ(countPixels(window, 0x00808080u), window.width * window.height);  // high byte 0
+  EXPECT_EQ(windowPixel(readWindow(), 450, 300), 0x00808080u);
+
+  beginBufferedDrawing();
+  target().setBkColor(RGB(255, 0, 0));
+  window.currentX = 12;
+  target().clearDevice();
+  EXPECT_EQ(countPixels(window, 0x00FF0000u), window.width * window.height);
+  EXPECT_EQ(windowPixel(readWindow(), 450, 300), 0x00808080u);  // not yet on the window
+  EXPECT_EQ(target().getCurrentX(), 0);
+  EXPECT_EQ(target().getCurrentY(), 0);
+  endBufferedDrawing();
+  EXPECT_EQ(windowPixel(readWindow(), 899, 599), 0x00FF0000u);
+}
+
+TEST_F(WindowState, StateSettersReachBothContextsWhileBuffered) {
+  beginBufferedDrawing();
+  target().setTextColor(RGB(1, 2, 3));
+  target().setBkColor(RGB(4, 5, 6));
+  target().setBkMode(TRANSPARENT);
+  target().setRop2(R2_XORPEN);
+  target().setPolyFillMode(WINDING);
+  target().setOrigin(100, 50);
+  target().setAspectRatio(2.0f, 3.0f);
+  HRGN clip = CreateRectRgn(1, 2, 30, 40);
+  target().setClipRegion(clip);
+  DeleteObject(clip);
+  for (HDC dc : {back(), front()}) {
+    EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
+    EXPECT_EQ(GetBkColor(dc), RGB(4, 5, 6));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(GetROP2(dc), R2_XORPEN);
+    EXPECT_EQ(GetPolyFillMode(dc), WINDING);
+    XFORM applied;
+    GetWorldTransform(dc, &applied);
+    EXPECT_EQ(applied.eDx, 100.0f);
+    EXPECT_EQ(applied.eDy, 50.0f);
+    EXPECT_EQ(applied.eM11, 2.0f);
+    EXPECT_EQ(applied.eM22, 3.0f);
+    HRGN read = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(GetClipRgn(dc, read), 1);
+    RECT box;
+    GetRgnBox(read, &box);
+    EXPECT_EQ(box.right, 30);
+    EXPECT_EQ(box.bottom, 40);
+    DeleteObject(read);
+  }
+  EXPECT_EQ(window.textColor, RGB(1, 2, 3));
+  EXPECT_EQ(window.bkColor, RGB(4, 5, 6));
+  EXPECT_EQ(window.transform.eDx, 100.0f);
+  EXPECT_EQ(window.transform.eM22, 3.0f);
+  target().setAspectRatio(2.0f, 0.0f);  // refused on both contexts and in the record
+  EXPECT_EQ(window.transform.eM22, 3.0f);
+  target().setRop2(R2_COPYPEN);
+  target().setPolyFillMode(ALTERNATE);
+}
+
+TEST_F(WindowState, OneSolidBrushServesBothContexts) {
+  HGDIOBJ backBefore = GetCurrentObject(back(), OBJ_BRUSH);
+  HGDIOBJ frontBefore = GetCurrentObject(front(), OBJ_BRUSH);
+  target().setFillColor(RGB(10, 20, 30));
+  HGDIOBJ brush = GetCurrentObject(back(), OBJ_BRUSH);
+  EXPECT_EQ(GetCurrentObject(front(), OBJ_BRUSH), brush);
+  EXPECT_EQ(brushColor(back()), RGB(10, 20, 30));
+  EXPECT_EQ(GetObjectType(backBefore), 0u);
+  EXPECT_EQ(GetObjectType(frontBefore), 0u);
+
+  target().setFillColor(RGB(1, 1, 1));  // the shared brush is deleted once, when replaced
+  EXPECT_EQ(GetObjectType(brush), 0u);
+  EXPECT_EQ(GetCurrentObject(front(), OBJ_BRUSH), GetCurrentObject(back(), OBJ_BRUSH));
+}
+
+TEST_F(WindowState, OriginMovesPixelsOnBothContexts) {
+  target().setOrigin(100, 50);
+  target().putPixel(0, 0, RGB(0x11, 0x22, 0x33));
+  EXPECT_EQ(pixelAt(window, 100, 50), 0x00112233u);
+  EXPECT_EQ(target().getPixel(0, 0), RGB(0x11, 0x22, 0x33));
+  EXPECT_EQ(windowPixel(readWindow(), 100, 50), 0x00112233u);
+
+  beginBufferedDrawing();
+  target().putPixel(1, 0, RGB(0x44, 0x55, 0x66));
+  EXPECT_EQ(pixelAt(window, 101, 50), 0x00445566u);
+  EXPECT_EQ(windowPixel(readWindow(), 101, 50), 0u);
+}
+
+TEST_F(WindowState, ClearClipRegionFillsTheWindowEvenWhileBuffered) {
+  target().setBkColor(RGB(0, 0, 255));
+  target().setOrigin(40, 30);
+  target().setAspectRatio(2.0f, 2.0f);
+  HRGN clip = CreateRectRgn(10, 10, 20, 15);
+  target().setClipRegion(clip);
+  DeleteObject(clip);
+  beginBufferedDrawing();
+  target().clearClipRegion();
+  const std::vector<DWORD> shown = readWindow();
+  int wrong = 0;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const DWORD expected = (x >= 10 && x < 20 && y >= 10 && y < 15) ? 0x000000FFu : 0u;
+      wrong += pixelAt(window, x, y) != expected;
+      wrong += windowPixel(shown, x, y) != expected;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  for (HDC dc : {back(), front()}) {
+    XFORM applied;
+    GetWorldTransform(dc, &applied);
+    EXPECT_EQ(applied.eDx, 40.0f);
+    EXPECT_EQ(applied.eM11, 2.0f);
+  }
+}
+
+TEST_F(WindowState, ClearClipRegionWithoutARegionClearsTheWindow) {
+  target().setBkColor(RGB(0, 255, 0));
+  target().setClipRegion(nullptr);
+  window.currentX = 5;
+  target().clearClipRegion();
+  EXPECT_EQ(countPixels(window, 0x0000FF00u), window.width * window.height);
+  EXPECT_EQ(windowPixel(readWindow(), 899, 599), 0x0000FF00u);
+  EXPECT_EQ(target().getCurrentX(), 0);
+}
+
+TEST_F(WindowState, ModesSurviveASwitchToAnImageAndBack) {
+  target().setBkMode(TRANSPARENT);
+  target().setRop2(R2_NOTXORPEN);
+  target().setPolyFillMode(WINDING);
+  IMAGE other(4, 4);
+  setDrawTarget(&other);
+  target().setRop2(R2_BLACK);
+  setDrawTarget(nullptr);
+  EXPECT_EQ(target().getBkMode(), TRANSPARENT);
+  EXPECT_EQ(target().getRop2(), R2_NOTXORPEN);
+  EXPECT_EQ(target().getPolyFillMode(), WINDING);
+  EXPECT_EQ(GetROP2(front()), R2_NOTXORPEN);
+  target().setRop2(R2_COPYPEN);
+  target().setPolyFillMode(ALTERNATE);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "context.h"
+#include "surface.h"
 
 using namespace Slate;
 
@@ -254,6 +255,111 @@ TEST_F(ImageText, NullTextAndRecordsAreRefused) {
   EXPECT_EQ(image.currentX, 0);
   const LOGFONTW after = currentFont();
   EXPECT_EQ(std::memcmp(&before, &after, sizeof(LOGFONTW)), 0);
+}
+
+// ---- The window target -------------------------------------------------------------------
+
+// The window's own pixels, read back through its DC (this sees drawing made from another
+// thread even before the screen shows it).
+std::vector<DWORD> readWindow() {
+  const GraphWnd& window = graphContext.window;
+  std::vector<DWORD> out(static_cast<size_t>(window.width) * window.height);
+  DWORD* bits = nullptr;
+  HBITMAP dib = createPixelSurface(window.width, window.height, &bits);
+  HDC screen = GetDC(window.hwnd);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ placeholder = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, window.width, window.height, screen, 0, 0, SRCCOPY);
+  for (size_t i = 0; i < out.size(); ++i) out[i] = bits[i] & 0x00FFFFFF;
+  SelectObject(memory, placeholder);
+  DeleteDC(memory);
+  ReleaseDC(window.hwnd, screen);
+  DeleteObject(dib);
+  return out;
+}
+
+int countValues(const std::vector<DWORD>& pixels, DWORD value) {
+  return static_cast<int>(std::count(pixels.begin(), pixels.end(), value));
+}
+
+class WindowText : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (graphContext.window.hwnd == nullptr) openGraphWindow(900, 600, 0);
+  }
+  void SetUp() override {
+    ASSERT_NE(graphContext.window.hwnd, nullptr);
+    setDrawTarget(nullptr);
+    target().resetDefaults();
+    target().clearDevice();
+  }
+  void TearDown() override {
+    endBufferedDrawing();
+    target().resetDefaults();
+  }
+  GraphWnd& window = graphContext.window;
+};
+
+TEST_F(WindowText, OneFontServesBothContextsAndTheOldOnesAreDeleted) {
+  HGDIOBJ backBefore = GetCurrentObject(window.dc, OBJ_FONT);
+  HGDIOBJ frontBefore = GetCurrentObject(window.clientDc, OBJ_FONT);
+  beginBufferedDrawing();
+  setTextStyle(40, 0, L"Mistral");
+  HGDIOBJ font = GetCurrentObject(window.dc, OBJ_FONT);
+  EXPECT_EQ(GetCurrentObject(window.clientDc, OBJ_FONT), font);
+  EXPECT_EQ(GetObjectType(backBefore), 0u);
+  EXPECT_EQ(GetObjectType(frontBefore), 0u);
+  const LOGFONTW read = currentFont();
+  EXPECT_EQ(read.lfHeight, 40);
+  EXPECT_STREQ(read.lfFaceName, L"Mistral");
+  EXPECT_EQ(read.lfQuality, NONANTIALIASED_QUALITY);  // kept from the initial font
+  logFace("Mistral (window)", window.clientDc);
+
+  setTextStyle(20, 0, nullptr);
+  EXPECT_EQ(GetObjectType(font), 0u);
+  EXPECT_EQ(GetCurrentObject(window.clientDc, OBJ_FONT), GetCurrentObject(window.dc, OBJ_FONT));
+}
+
+TEST_F(WindowText, TextReachesTheWindowInItsColourUnlessBuffered) {
+  setTextColor(RGB(255, 0, 0));
+  setBkMode(TRANSPARENT);
+  setTextStyle(32, 0, L"华文新魏");
+  logFace("华文新魏 (window)", window.clientDc);
+  writeTextAt(20, 20, L"恭喜你");
+  std::vector<DWORD> shown = readWindow();
+  const int red = countValues(shown, 0x00FF0000);
+  EXPECT_GT(red, 50);
+  EXPECT_EQ(red + countValues(shown, 0), static_cast<int>(shown.size()));
+  EXPECT_EQ(countPixels(window, 0x00FF0000), red);
+
+  // writeText goes through the window's writeTextAt and advances the position.
+  window.currentX = 20;
+  window.currentY = 100;
+  beginBufferedDrawing();
+  target().writeText(L"AB");
+  EXPECT_EQ(window.currentX, 20 + target().textWidth(L"AB"));
+  EXPECT_GT(countPixels(window, 0x00FF0000), red);
+  EXPECT_EQ(countValues(readWindow(), 0x00FF0000), red);  // back buffer only
+  endBufferedDrawing();
+  EXPECT_EQ(countValues(readWindow(), 0x00FF0000), countPixels(window, 0x00FF0000));
+}
+
+TEST_F(WindowText, WriteTextInRectDrawsAlikeOnBothAndReturnsTheBackBuffersResult) {
+  setTextColor(RGB(0, 255, 0));
+  RECT box = {100, 100, 400, 200};
+  const int result =
+      target().writeTextInRect(L"centred text", &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  EXPECT_EQ(result, target().textHeight(L"centred text"));
+  const std::vector<DWORD> shown = readWindow();
+  EXPECT_GT(countValues(shown, 0x0000FF00), 0);
+  EXPECT_TRUE(std::equal(shown.begin(), shown.end(), window.pixels));
+
+  // A measuring call changes the caller's rectangle once and draws nothing.
+  RECT measure = {0, 0, 50, 0};
+  const int lines =
+      target().writeTextInRect(L"several words to wrap", &measure, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(measure.bottom, lines);
+  EXPECT_GT(lines, target().textHeight(L"x"));
 }
 
 }  // namespace
