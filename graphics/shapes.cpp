@@ -157,6 +157,7 @@ void DrawOnImg::arcEndpoints(int left, int top, int right, int bottom, double st
   const double cx = left + rx;
   const double cy = top + ry;
   const auto pointAt = [&](double angle, int* x, int* y) {
+    if (!std::isfinite(angle)) angle = 0.0;  // keeps the point on the box, never undefined
     const double px = angle == 0.0 ? cx + rx : cx + rx * std::cos(angle);
     const double py = angle == 0.0 ? cy : cy - ry * std::sin(angle);
     *x = roundHalfAwayFromZero(px);

@@ -97,6 +97,8 @@ TEST(ArcEndpoints, RadialPointsOfTheBox) {
   const Endpoints huge = endpoints(INT_MIN, 0, INT_MAX, 10, kPi, 0);
   EXPECT_EQ(huge.x1, INT_MIN);
   EXPECT_EQ(huge.x2, INT_MAX - 1);
+  // An angle that is no number is taken as 0 rather than giving an undefined point.
+  EXPECT_EQ(endpoints(0, 0, 100, 50, NAN, INFINITY), (Endpoints{100, 25, 100, 25}));
   EXPECT_EQ(roundHalfAwayFromZero(2.5), 3);
   EXPECT_EQ(roundHalfAwayFromZero(-2.5), -3);
   EXPECT_EQ(roundHalfAwayFromZero(-2.49), -2);
