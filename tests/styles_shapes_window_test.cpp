@@ -18,13 +18,6 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr double kPi = 3.14159265358979323846;
 
-class WindowEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { ASSERT_NE(openGraphWindow(kWidth, kHeight, 0), nullptr); }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new WindowEnvironment);
-
 // What the window itself shows, read back through its own device context.
 std::vector<DWORD> windowPixels() {
   HDC screen = GetDC(graphContext.window.hwnd);
@@ -111,6 +104,9 @@ void drawScene(DrawOnImg& t) {
 class WindowShapes : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Opened once per process; a window that does not open fails every test here.
+    if (!graphContext.window.hwnd) openGraphWindow(kWidth, kHeight, 0);
+    ASSERT_NE(graphContext.window.hwnd, nullptr);
     setDrawTarget(nullptr);
     window().resetDefaults();
     for (int i = 0; i < kWidth * kHeight; ++i) graphContext.window.pixels[i] = 0;
