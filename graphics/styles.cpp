@@ -29,27 +29,28 @@ bool usablePattern(const IMAGE* pattern) {
   return pattern && pattern->pixels && pattern->width > 0 && pattern->height > 0;
 }
 
-// Stores s as the current image's line style and makes its pen. Every pen is geometric so
-// that thickness, end caps and joins all apply.
+// The pen for s, or null when the platform refuses it. Every pen is geometric so that
+// thickness, end caps and joins all apply.
+HPEN buildPen(const LINESTYLE& s, COLORREF colour) {
+  int penStyle = s.style | PS_GEOMETRIC;
+  const bool user = lineKind(s.style) == PS_USERSTYLE;
+  const bool dashed = user && s.pattern && s.count > 0;
+  // A user style with no dashes draws nothing; the stored style still says 7.
+  if (user && !dashed) penStyle = (penStyle & ~kLineKindMask) | PS_NULL;
+  const LOGBRUSH brush = {BS_SOLID, colour, 0};
+  return ExtCreatePen(static_cast<DWORD>(penStyle), static_cast<DWORD>(s.thickness), &brush,
+                      dashed ? s.count : 0, dashed ? s.pattern : nullptr);
+}
+
+// Makes the pen for s and, once it exists, stores s as the current image's line style. A
+// style the platform refuses changes nothing.
 HPEN storeAndBuildPen(const LINESTYLE& s) {
   IMAGE& image = *graphContext.currentImage;
+  HPEN pen = buildPen(s, image.lineColor);
+  if (!pen) return nullptr;
   if (&s != &image.lineStyle) image.lineStyle = s;
-  LINESTYLE& stored = image.lineStyle;
-  int penStyle = stored.style | PS_GEOMETRIC;
-  const DWORD* dashes = nullptr;
-  DWORD dashCount = 0;
-  if (lineKind(stored.style) != PS_USERSTYLE) {
-    stored.clearPattern();
-  } else if (stored.pattern && stored.count > 0) {
-    dashes = stored.pattern;
-    dashCount = stored.count;
-  } else {
-    // A user style with no dashes draws nothing; the stored style still says 7.
-    penStyle = (penStyle & ~kLineKindMask) | PS_NULL;
-  }
-  const LOGBRUSH colour = {BS_SOLID, image.lineColor, 0};
-  return ExtCreatePen(static_cast<DWORD>(penStyle), static_cast<DWORD>(stored.thickness), &colour,
-                      dashCount, dashes);
+  if (lineKind(image.lineStyle.style) != PS_USERSTYLE) image.lineStyle.clearPattern();
+  return pen;
 }
 
 // Screen DC with the default palette realised, as the full-colour packing reads it through.
@@ -116,29 +117,42 @@ HBRUSH colourPatternBrush(const IMAGE& pattern) {
   return brush;
 }
 
-// Stores f as the current image's fill style and makes its brush. Null when f names no
-// brush kind the runtime knows or the platform refuses; a pattern style without a usable
-// picture is refused before anything is stored.
-HBRUSH storeAndBuildBrush(const FILLSTYLE* f) {
-  if (!f || (usesPatternImage(f->style) && !usablePattern(f->pattern))) return nullptr;
-  IMAGE& image = *graphContext.currentImage;
-  if (f != &image.fillStyle) image.fillStyle = *f;
-  const FILLSTYLE& stored = image.fillStyle;
-  switch (stored.style) {
+// The brush for f, or null for a kind the runtime does not know or one the platform refuses.
+HBRUSH buildBrush(const FILLSTYLE& f, COLORREF colour) {
+  switch (f.style) {
     case BS_SOLID:
-      return brushFrom(BS_SOLID, image.fillColor, 0);
+      return brushFrom(BS_SOLID, colour, 0);
     case BS_NULL:
       return brushFrom(BS_NULL, 0, 0);
     case BS_HATCHED:
-      return brushFrom(BS_HATCHED, image.fillColor, static_cast<ULONG_PTR>(stored.hatch));
+      return brushFrom(BS_HATCHED, colour, static_cast<ULONG_PTR>(f.hatch));
     case BS_PATTERN:
-      return monochromePatternBrush(*stored.pattern);
+      return monochromePatternBrush(*f.pattern);
     case BS_DIBPATTERN:
-      return colourPatternBrush(*stored.pattern);
+      return colourPatternBrush(*f.pattern);
     default:
       return nullptr;
   }
 }
+
+// Makes the brush for f and, once it exists, stores f as the current image's fill style. A
+// pattern style without a usable picture, an unknown kind or a refused brush changes nothing.
+HBRUSH storeAndBuildBrush(const FILLSTYLE* f) {
+  if (!f || (usesPatternImage(f->style) && !usablePattern(f->pattern))) return nullptr;
+  IMAGE& image = *graphContext.currentImage;
+  HBRUSH brush = buildBrush(*f, image.fillColor);
+  if (brush && f != &image.fillStyle) image.fillStyle = *f;
+  return brush;
+}
+
+// A fill style that borrows the caller's picture for one call and never deletes it.
+struct BorrowedFillStyle {
+  FILLSTYLE value;
+  BorrowedFillStyle() = default;
+  BorrowedFillStyle(const BorrowedFillStyle&) = delete;
+  BorrowedFillStyle& operator=(const BorrowedFillStyle&) = delete;
+  ~BorrowedFillStyle() { value.pattern = nullptr; }
+};
 
 }  // namespace
 
@@ -201,23 +215,19 @@ void DrawOnImg::getLineStyle(LINESTYLE* out) {
   if (out) *out = graphContext.currentImage->lineStyle;
 }
 
-// 14
+// 14: built as a separate value, so that a refused style leaves the stored one alone.
 void DrawOnImg::setLineStyle(int style, int thickness, const DWORD* pattern, DWORD count) {
-  LINESTYLE& stored = graphContext.currentImage->lineStyle;
-  // Copied before the old array goes, in case the caller passed the stored one.
-  DWORD* dashes = nullptr;
+  LINESTYLE next;
+  next.style = style;
+  next.thickness = thickness;
   if (lineKind(style) == PS_USERSTYLE && pattern && count > 0) {
-    dashes = new (std::nothrow) DWORD[count];
-    if (dashes) std::copy(pattern, pattern + count, dashes);
+    next.pattern = new (std::nothrow) DWORD[count];
+    if (next.pattern) {
+      std::copy(pattern, pattern + count, next.pattern);
+      next.count = count;
+    }
   }
-  stored.clearPattern();
-  stored.style = style;
-  stored.thickness = thickness;
-  if (dashes) {
-    stored.pattern = dashes;
-    stored.count = count;
-  }
-  setLineStyle(&stored);
+  setLineStyle(&next);
 }
 
 // 15
@@ -231,20 +241,14 @@ void DrawOnImg::getFillStyle(FILLSTYLE* out) {
   if (out) *out = graphContext.currentImage->fillStyle;
 }
 
-// 17
+// 17: slot 19 copies the caller's picture once the brush exists; the caller keeps it.
 void DrawOnImg::setFillStyle(int style, long hatch, IMAGE* patternImage) {
-  FILLSTYLE& stored = graphContext.currentImage->fillStyle;
-  if (usesPatternImage(style)) {
-    // Nothing to paint with: the style and the brush stay as they are.
-    if (!usablePattern(patternImage)) return;
-    if (!stored.pattern) stored.pattern = new IMAGE();
-    *stored.pattern = *patternImage;
-    if (stored.pattern->width != patternImage->width) return;  // no room for the copy
-  } else if (style == BS_HATCHED) {
-    stored.hatch = static_cast<int>(hatch);
-  }
-  stored.style = style;
-  setFillStyle(&stored);
+  BorrowedFillStyle next;
+  next.value.style = style;
+  next.value.hatch =
+      style == BS_HATCHED ? static_cast<int>(hatch) : graphContext.currentImage->fillStyle.hatch;
+  if (usesPatternImage(style)) next.value.pattern = patternImage;
+  setFillStyle(&next.value);
 }
 
 // 18

@@ -267,17 +267,26 @@ TEST_F(StylesTest, PatternStylesWithoutAPictureChangeNothing) {
   EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
 }
 
-TEST_F(StylesTest, UnknownKindsAreStoredButKeepThePlatformObject) {
-  // The platform refuses both; what was selected stays selected.
+TEST_F(StylesTest, RefusedStylesChangeNothing) {
+  // An unknown brush kind and a pen the platform refuses: neither the stored value nor the
+  // selected object changes, so what getLineStyle reports is what draws.
+  target.setFillStyle(BS_HATCHED, HS_CROSS, nullptr);
   HGDIOBJ brush = GetCurrentObject(image.dc, OBJ_BRUSH);
-  target.setFillStyle(4, 0, nullptr);
-  EXPECT_EQ(image.fillStyle.style, 4);
+  target.setFillStyle(4, HS_VERTICAL, nullptr);
+  EXPECT_EQ(image.fillStyle.style, BS_HATCHED);
+  EXPECT_EQ(image.fillStyle.hatch, HS_CROSS);
   EXPECT_EQ(GetCurrentObject(image.dc, OBJ_BRUSH), brush);
 
-  target.setLineStyle(PS_SOLID, 2, nullptr, 0);
+  const DWORD dashes[] = {2, 2};
+  target.setLineStyle(PS_USERSTYLE, 2, dashes, 2);
   HGDIOBJ pen = GetCurrentObject(image.dc, OBJ_PEN);
-  target.setLineStyle(PS_ALTERNATE, 1, nullptr, 0);  // cosmetic only
-  EXPECT_EQ(image.lineStyle.style, PS_ALTERNATE);
+  target.setLineStyle(PS_ALTERNATE, 1, nullptr, 0);  // cosmetic pens only
+  LINESTYLE cosmetic;
+  cosmetic.style = PS_ALTERNATE;
+  target.setLineStyle(&cosmetic);
+  EXPECT_EQ(image.lineStyle.style, PS_USERSTYLE);
+  EXPECT_EQ(image.lineStyle.thickness, 2);
+  EXPECT_EQ(image.lineStyle.count, 2u);
   EXPECT_EQ(GetCurrentObject(image.dc, OBJ_PEN), pen);
   EXPECT_EQ(GetObjectType(pen), static_cast<DWORD>(OBJ_EXTPEN));
 
@@ -297,12 +306,8 @@ TEST_F(StylesTest, ReadBackValuesAreIndependentCopies) {
   EXPECT_NE(out.pattern, &picture);
   EXPECT_EQ(out.pattern->width, 4);
 
-  // Another style keeps the picture where it is; a hatch brush copy drops it.
+  // A style without a picture drops the one held.
   target.setFillStyle(BS_SOLID, 0, nullptr);
-  EXPECT_NE(image.fillStyle.pattern, nullptr);
-  FILLSTYLE hatched;
-  hatched.style = BS_HATCHED;
-  target.setFillStyle(&hatched);
   EXPECT_EQ(image.fillStyle.pattern, nullptr);
 }
 
