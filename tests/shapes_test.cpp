@@ -2,7 +2,9 @@
 // variants of the closed shapes and what they put back, point lists and flood fill.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <ostream>
 
 #include "context.h"
 #include "shapes.h"

@@ -2,11 +2,10 @@
 // them, the pattern packings, the refusals, and that no setter leaks a GDI object.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <vector>
 
 #include "context.h"
+#include "style_setter_loops.h"
 #include "styles.h"
 #include "surface.h"
 
@@ -311,54 +310,13 @@ TEST_F(StylesTest, ReadBackValuesAreIndependentCopies) {
   EXPECT_EQ(image.fillStyle.pattern, nullptr);
 }
 
-// Each setter called 100,000 times: a leaked pen or brush per call would exhaust the
-// platform's handle table long before the end, and the last value must still be in force.
-template <class Call>
-void repeat(const char* name, int times, Call call) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < times; ++i) call(i);
-  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-  std::printf("%-28s %d calls in %.2f s\n", name, times, took.count());
-}
-
-constexpr int kRepeats = 100000;
-// The pattern setters build a picture and a DIB each time and take up to ~100 us a call
-// under Wine; 70,000 calls still outnumber the ~65,500 handles Wine's table holds.
-constexpr int kPatternRepeats = 70000;
-
-TEST_F(StylesTest, LineStyleSettersLeakNothing) {
-  const DWORD dashes[] = {3, 1};
-  repeat("setLineStyle(values)", kRepeats,
-         [&](int i) { target.setLineStyle(PS_USERSTYLE, 1 + i % 3, dashes, 2); });
-  LINESTYLE line;
-  line.style = PS_DASH;
-  repeat("setLineStyle(record)", kRepeats, [&](int i) {
-    line.thickness = 1 + i % 5;
-    target.setLineStyle(&line);
-  });
-  EXPECT_EQ(selectedPen(image.dc).width, static_cast<DWORD>(1 + (kRepeats - 1) % 5));
-}
-
-TEST_F(StylesTest, FillStyleSettersLeakNothing) {
-  IMAGE picture(8, 8);
-  repeat("setFillStyle(values)", kPatternRepeats, [&](int i) {
-    const int style = i % 3 == 0 ? BS_HATCHED : i % 3 == 1 ? BS_PATTERN : BS_DIBPATTERN;
-    target.setFillStyle(style, i % 6, &picture);
-  });
-  BYTE bytes[8] = {};
-  repeat("setFillStyle(bytes)", kPatternRepeats, [&](int i) {
-    bytes[0] = static_cast<BYTE>(i);
-    target.setFillStyle(bytes);
-  });
-  FILLSTYLE fill;
-  fill.style = BS_HATCHED;
-  repeat("setFillStyle(record)", kRepeats, [&](int i) {
-    fill.hatch = i % 6;
-    target.setFillStyle(&fill);
-  });
+TEST_F(StylesTest, SettersLeakNothing) {
+  StyleSetterLoops::lineSetters(target);
+  EXPECT_EQ(selectedPen(image.dc).width, 5u);
+  StyleSetterLoops::fillSetters(target);
   const LOGBRUSH brush = selectedBrush(image.dc);
   EXPECT_EQ(brush.lbStyle, static_cast<UINT>(BS_HATCHED));
-  EXPECT_EQ(brush.lbHatch, static_cast<ULONG_PTR>((kRepeats - 1) % 6));
+  EXPECT_EQ(brush.lbHatch, static_cast<ULONG_PTR>((StyleSetterLoops::kRepeats - 1) % 6));
 }
 
 }  // namespace

@@ -229,9 +229,10 @@ void drawLinesAndModes() {
 
 bool writeBmp(const IMAGE& image, const char* path) {
   const int stride = (image.width * 3 + 3) & ~3;
-  BITMAPINFOHEADER info = {sizeof info, image.width, image.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  BITMAPINFOHEADER info = {
+      sizeof(BITMAPINFOHEADER), image.width, image.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   info.biSizeImage = static_cast<DWORD>(stride * image.height);
-  BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof info};
+  BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   file.bfSize = file.bfOffBits + info.biSizeImage;
   std::vector<BYTE> rows(info.biSizeImage, 0);
   for (int y = 0; y < image.height; ++y) {
