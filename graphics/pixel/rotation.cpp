@@ -1,0 +1,146 @@
+// Entry points of the rotation kernel: argument checks, the per-call set-up, the choice of
+// code path and the split of rows between threads.
+#include "slate/pixel/rotation.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+#include "cpu_features.h"
+#include "rotation_internal.h"
+#include "worker_pool.h"
+
+namespace Slate::Pixel {
+
+using namespace Detail;
+
+namespace {
+
+// Below this many destination pixels a wake-up of the workers costs more than it saves.
+constexpr int64_t kThreadedPixels = 1 << 16;
+
+bool argumentsValid(const uint32_t* src, int W, int H, const uint32_t* dst, int nW, int nH,
+                    double radians) {
+  if (!std::isfinite(radians) || W < 0 || H < 0 || nW < 0 || nH < 0) return false;
+  if (int64_t(nW) * nH > kMaxRotatedPixels) return false;
+  if (!src && int64_t(W) * H > 0) return false;
+  if (!dst && int64_t(nW) * nH > 0) return false;
+  return true;
+}
+
+RotationSetup makeSetup(const uint32_t* src, int W, int H, uint32_t* dst, int nW, int nH,
+                        double radians, uint32_t bk, bool highQuality) {
+  RotationSetup s;
+  s.src = src;
+  s.W = W;
+  s.H = H;
+  s.dst = dst;
+  s.nW = nW;
+  s.nH = nH;
+  const double a = -radians;
+  s.cosA = std::cos(a);
+  s.sinA = std::sin(a);
+  s.X0 = W * 0.5 - ((s.cosA * nW) * 0.5 + (s.sinA * nH) * 0.5);
+  s.Y0 = H * 0.5 + ((s.sinA * nW) * 0.5 - (s.cosA * nH) * 0.5);
+  s.bg = (bk & 0xFF00FF00u) | ((bk & 0xFFu) << 16) | ((bk >> 16) & 0xFFu);
+  // A grey background is filled byte by byte, which puts its value in the top byte too.
+  const uint32_t r = bk & 0xFF, g = (bk >> 8) & 0xFF, b = (bk >> 16) & 0xFF;
+  s.fill = (r == g && g == b) ? r * 0x01010101u : s.bg;
+  s.highQuality = highQuality;
+  return s;
+}
+
+RowsFn rowsFor(RotationPath path) {
+  switch (path) {
+    case RotationPath::Sse2:
+      return rotateRowsSse2;
+    case RotationPath::Avx2:
+      return rotateRowsAvx2;
+    case RotationPath::Avx512:
+      return rotateRowsAvx512;
+    case RotationPath::Scalar:
+      break;
+  }
+  return rotateRowsScalar;
+}
+
+}  // namespace
+
+bool rotationPathSupported(RotationPath path) {
+  const CpuFeatures& cpu = cpuFeatures();
+  switch (path) {
+    case RotationPath::Scalar:
+      return true;
+    case RotationPath::Sse2:
+      return SLATE_PIXEL_HAVE_X86 && cpu.sse2;
+    case RotationPath::Avx2:
+      return SLATE_PIXEL_HAVE_X86 && cpu.avx2;
+    case RotationPath::Avx512:
+      return SLATE_PIXEL_HAVE_X86 && cpu.avx512;
+  }
+  return false;
+}
+
+RotationPath bestRotationPath() {
+  static const RotationPath best = [] {
+    for (RotationPath p : {RotationPath::Avx512, RotationPath::Avx2, RotationPath::Sse2})
+      if (rotationPathSupported(p)) return p;
+    return RotationPath::Scalar;
+  }();
+  return best;
+}
+
+const char* rotationPathName(RotationPath path) {
+  switch (path) {
+    case RotationPath::Scalar:
+      return "scalar";
+    case RotationPath::Sse2:
+      return "sse2";
+    case RotationPath::Avx2:
+      return "avx2";
+    case RotationPath::Avx512:
+      return "avx512";
+  }
+  return "?";
+}
+
+bool rotatePixelsWith(RotationPath path, int threads, const uint32_t* src, int W, int H,
+                      uint32_t* dst, int nW, int nH, double radians, uint32_t bkColorref,
+                      bool highQuality) {
+  if (!argumentsValid(src, W, H, dst, nW, nH, radians) || !rotationPathSupported(path))
+    return false;
+  if (int64_t(nW) * nH == 0) return true;
+  const RotationSetup s = makeSetup(src, W, H, dst, nW, nH, radians, bkColorref, highQuality);
+
+  // The vector paths index the source with 32-bit lanes.
+  if (int64_t(W) * H > INT32_MAX) path = RotationPath::Scalar;
+  const RowsFn rows = rowsFor(path);
+
+  if (threads <= 0) threads = int64_t(nW) * nH >= kThreadedPixels ? poolThreads() : 1;
+  threads = std::min({threads, poolThreads(), nH});
+  if (threads <= 1) {
+    rows(s, 0, nH);
+    return true;
+  }
+  // Rows are handed out in chunks from a shared counter, so a thread that gets the cheap
+  // rows (mostly background) just takes more of them.
+  const int chunk = std::max(4, nH / (threads * 8));
+  std::atomic<int> next{0};
+  runOnPool(threads, [&] {
+    for (;;) {
+      const int row0 = next.fetch_add(chunk);
+      if (row0 >= nH) break;
+      rows(s, row0, std::min(nH, row0 + chunk));
+    }
+  });
+  return true;
+}
+
+bool rotatePixels(const uint32_t* src, int W, int H, uint32_t* dst, int nW, int nH, double radians,
+                  uint32_t bkColorref, bool highQuality) {
+  return rotatePixelsWith(bestRotationPath(), 0, src, W, H, dst, nW, nH, radians, bkColorref,
+                          highQuality);
+}
+
+}  // namespace Slate::Pixel
