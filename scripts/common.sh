@@ -76,5 +76,8 @@ wine_env() {
 }
 
 # One wineserver serves a whole run; it is ended with the run.
-start_wineserver() { wineserver -p; }
+start_wineserver() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+}
 stop_wineserver() { wineserver -k 2>/dev/null || true; }

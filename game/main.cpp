@@ -1,0 +1,126 @@
+// The program's entry: the title spin, the menu over its last frame, and the music.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "game.h"
+#include "resource_ids.h"
+
+using namespace Slate;
+
+// Built after the graphics context, in this order, and destroyed before it.
+IMAGE pictures[7];
+IMAGE tiles[20];
+
+namespace {
+
+constexpr COLORREF kMenuGreen = 0x00AA00;
+
+void startMusic() {
+  const int k = std::rand() % MUSIC_COUNT;
+  PlaySoundW(MAKEINTRESOURCEW(IDR_FIRST_MUSIC + k), nullptr, SND_RESOURCE | SND_ASYNC | SND_LOOP);
+}
+
+void writePlay() {
+  writeTextAt(340, 430, L"P");
+  writeTextAt(340, 470, L"L");
+  writeTextAt(338, 510, L"A");
+  writeTextAt(340, 550, L"Y");
+}
+
+// MUSIC is written letter by letter; its S comes last, twice as wide.
+void writeMusic() {
+  setTextStyle(40, 20, L"华文新魏");
+  writeTextAt(460, 430, L"M");
+  writeTextAt(465, 463, L"U");
+  writeTextAt(475, 527, L"I");
+  writeTextAt(465, 560, L"C");
+  setTextStyle(40, 40, L"华文新魏");
+  writeTextAt(460, 495, L"S");
+}
+
+void redrawMenu() {
+  setTextColor(kMenuGreen);
+  setTextStyle(55, 0, L"华文新魏");
+  writePlay();
+  writeMusic();
+  setTextStyle(60, 0, L"Mistral");
+  writeTextAt(10, 545, L"ESC");
+  writeTextAt(780, 545, L"ABOUT");
+}
+
+bool inside(const MOUSEMSG& m, int left, int top, int right, int bottom) {
+  return m.x >= left && m.x <= right && m.y >= top && m.y <= bottom;
+}
+
+// The first rectangle that holds the pointer wins. ESC and ABOUT keep whatever font is
+// current, so they can show in the face the previous highlight left.
+void highlight(const MOUSEMSG& m) {
+  if (inside(m, 1, 546, 79, 599)) {
+    setTextColor(0x0000AA);
+    writeTextAt(10, 545, L"ESC");
+  } else if (inside(m, 776, 546, 899, 599)) {
+    setTextColor(0xFFFFFF);
+    writeTextAt(780, 545, L"ABOUT");
+  } else if (inside(m, 336, 421, 379, 599)) {
+    setTextColor(0x55FFFF);
+    setTextStyle(55, 0, L"华文新魏");
+    writePlay();
+  } else if (inside(m, 456, 421, 507, 599)) {
+    setTextColor(0x0080FF);
+    writeMusic();
+  } else {
+    redrawMenu();
+  }
+}
+
+void spinTitle() {
+  for (int n = 0; n >= -12; --n) {
+    const double angle = static_cast<double>(n) * 3.14 / 6.0;
+    rotateImage(&pictures[6], &pictures[0], angle, 0, false, true);
+    drawImage(0, 0, &pictures[6], SRCCOPY);
+    Sleep(15);
+  }
+}
+
+}  // namespace
+
+int main() {
+  openGraphWindow(900, 600, 0);
+  int musicOn = 1;
+  for (int i = 0; i < 6; ++i) {
+    loadImageResource(&pictures[i], L"IMAGE", MAKEINTRESOURCEW(IDR_TITLE_PICTURE + i), 900, 600,
+                      false);
+  }
+  spinTitle();
+  setBkMode(TRANSPARENT);
+  redrawMenu();
+
+  std::srand(static_cast<unsigned>(_time64(nullptr)));
+  startMusic();
+
+  for (;;) {
+    const MOUSEMSG m = getMouseMessage();
+    highlight(m);
+    if (m.message != WM_LBUTTONDOWN) continue;
+    // The click acts where the next message is, normally the release of the same press.
+    const MOUSEMSG m2 = getMouseMessage();
+    const int x = m2.x, y = m2.y;
+    if (x > 0 && x < 80 && y > 545 && y < 600) {
+      std::exit(0);
+    } else if (x > 775 && x < 900 && y > 545 && y < 600) {
+      // ABOUT does nothing.
+    } else if (x > 335 && x < 380 && y > 420 && y < 600) {
+      startGame();
+    } else if (x > 455 && x < 508 && y >= 421 && y <= 599) {
+      musicOn = musicOn == 0 ? 1 : 0;
+      if (musicOn == 0) {
+        PlaySoundW(nullptr, nullptr, 0);
+      } else {
+        startMusic();
+      }
+    }
+  }
+}

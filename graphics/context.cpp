@@ -1,0 +1,107 @@
+// The graphics context, its construction and destruction order, target switching and the
+// front functions that forward to the current target.
+#include "context.h"
+
+#include <objbase.h>
+
+namespace Slate {
+
+// The context must exist before any other static object of the program: the game's static
+// images read windowDc while they are built, and it must be destroyed after all of them.
+#if defined(_MSC_VER)
+#pragma warning(disable : 4073)  // initializers put in library initialization area
+#pragma init_seg(lib)
+GraphContext graphContext;
+#else
+GraphContext graphContext __attribute__((init_priority(101)));
+#endif
+
+GraphContext::GraphContext() : identityTransform{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f} {
+  // window, imageTarget and windowTarget are built by now, in that order.
+  windowDc = nullptr;
+  targetDc = nullptr;
+  lock.init();
+  // Picture decoding needs COM on the thread that loads, which is this one.
+  CoInitialize(nullptr);
+  // Without batching every GDI call takes effect at once, so GDI drawing into an image and
+  // direct writes to its pixels happen in program order.
+  GdiSetBatchLimit(1);
+}
+
+GraphContext::~GraphContext() {
+  CoUninitialize();
+  // The members go in reverse order: the targets, then the window (which closes itself),
+  // and the lock last, because the GUI thread takes it until the window is gone.
+}
+
+void setDrawTarget(IMAGE* image) {
+  GraphContext& g = graphContext;
+  LockGuard guard(g.lock);
+  if (image == nullptr) {
+    g.windowDc = g.window.clientDc;
+    g.targetDc = g.window.dc;
+    g.currentImage = &g.window;
+    g.currentTarget = &g.windowTarget;
+  } else {
+    g.currentImage = image;
+    g.currentTarget = &g.imageTarget;
+    g.windowDc = nullptr;
+    g.targetDc = image->dc;
+  }
+}
+
+HWND openGraphWindow(int width, int height, int flags) {
+  return graphContext.windowTarget.openWindow(width, height, flags);
+}
+
+void closeGraphWindow() {
+  graphContext.windowTarget.closeWindow();
+}
+
+DWORD* getImageBuffer(IMAGE* image) {
+  return image ? image->pixels : graphContext.window.pixels;
+}
+
+void resizeImage(IMAGE* image, int width, int height) {
+  if (image) {
+    image->resize(width, height);
+  } else {
+    graphContext.window.resize(width, height);
+  }
+}
+
+MOUSEMSG getMouseMessage() {
+  return graphContext.window.nextMouseMessage();
+}
+
+// Buffered drawing exists only on the window; with an image as the target these do nothing.
+void beginBufferedDrawing() {
+  if (windowIsTarget()) graphContext.windowTarget.beginBufferedDrawing();
+}
+
+void endBufferedDrawing() {
+  if (windowIsTarget()) graphContext.windowTarget.endBufferedDrawing();
+}
+
+void flushBufferedDrawing() {
+  if (windowIsTarget()) graphContext.windowTarget.flushBufferedDrawing();
+}
+
+// The forwarding front functions ignore calls made before any target was chosen.
+void setTextColor(COLORREF color) {
+  if (DrawOnImg* target = graphContext.currentTarget) target->setTextColor(color);
+}
+
+void setBkMode(int mode) {
+  if (DrawOnImg* target = graphContext.currentTarget) target->setBkMode(mode);
+}
+
+void setTextStyle(int height, int width, const wchar_t* face) {
+  if (DrawOnImg* target = graphContext.currentTarget) target->setTextStyle(height, width, face);
+}
+
+void writeTextAt(int x, int y, const wchar_t* text) {
+  if (DrawOnImg* target = graphContext.currentTarget) target->writeTextAt(x, y, text);
+}
+
+}  // namespace Slate

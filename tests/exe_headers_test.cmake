@@ -1,0 +1,18 @@
+# The game must run on a clean Windows: no MinGW runtime DLL imported, and the image asks
+# for ASLR (with high-entropy addresses) and DEP.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
+message(STATUS "imports: ${imports}")
+foreach(dll IN LISTS imports)
+  if(dll MATCHES "libstdc|libgcc|winpthread|libwinpthread|mingw")
+    message(FATAL_ERROR "the exe depends on a MinGW runtime DLL: ${dll}")
+  endif()
+endforeach()
+foreach(flag DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT)
+  if(NOT headers MATCHES "${flag}")
+    message(FATAL_ERROR "the exe lacks ${flag}")
+  endif()
+endforeach()
