@@ -51,18 +51,58 @@ RotationSetup makeSetup(const uint32_t* src, int W, int H, uint32_t* dst, int nW
   return s;
 }
 
-RowsFn rowsFor(RotationPath path) {
+SpanFn spanFor(RotationPath path) {
   switch (path) {
     case RotationPath::Sse2:
-      return rotateRowsSse2;
+      return rotateSpanSse2;
     case RotationPath::Avx2:
-      return rotateRowsAvx2;
+      return rotateSpanAvx2;
     case RotationPath::Avx512:
-      return rotateRowsAvx512;
+      return rotateSpanAvx512;
     case RotationPath::Scalar:
       break;
   }
-  return rotateRowsScalar;
+  return rotateSpanPortable;
+}
+
+// Destination rows are worked in bands of kBandRows, and each band in columns of
+// kTileColumns: a tile's pixels read a small patch of the source that stays in the first
+// level cache, where a whole rotated row would sweep through hundreds of source rows.
+// Every destination pixel is still written exactly once.
+#ifndef SLATE_BAND_ROWS
+#define SLATE_BAND_ROWS 16
+#define SLATE_TILE_COLUMNS 128
+#endif
+constexpr int kBandRows = SLATE_BAND_ROWS;
+constexpr int kTileColumns = SLATE_TILE_COLUMNS;
+
+void rotateRows(const RotationSetup& s, SpanFn span, int row0, int row1) {
+  double iSin[kBandRows], iCos[kBandRows];
+  int j0[kBandRows], j1[kBandRows];
+  for (int band = row0; band < row1; band += kBandRows) {
+    const int rows = std::min(kBandRows, row1 - band);
+    int lo = s.nW, hi = 0;
+    for (int r = 0; r < rows; ++r) {
+      const int i = band + r;
+      iSin[r] = i * s.sinA;
+      iCos[r] = i * s.cosA;
+      rowSpan(s, iSin[r], iCos[r], &j0[r], &j1[r]);
+      uint32_t* row = s.dst + size_t(i) * size_t(s.nW);
+      fillWords(row, j0[r], s.fill);
+      fillWords(row + j1[r], s.nW - j1[r], s.fill);
+      if (j0[r] < j1[r]) {
+        lo = std::min(lo, j0[r]);
+        hi = std::max(hi, j1[r]);
+      }
+    }
+    // Tile edges sit on multiples of kTileColumns, so only row ends leave vector remainders.
+    for (int c = lo - lo % kTileColumns; c < hi; c += kTileColumns) {
+      for (int r = 0; r < rows; ++r) {
+        const int a = std::max(j0[r], c), b = std::min(j1[r], c + kTileColumns);
+        if (a < b) span(s, iSin[r], iCos[r], s.dst + size_t(band + r) * size_t(s.nW), a, b);
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -115,23 +155,23 @@ bool rotatePixelsWith(RotationPath path, int threads, const uint32_t* src, int W
 
   // The vector paths index the source with 32-bit lanes.
   if (int64_t(W) * H > INT32_MAX) path = RotationPath::Scalar;
-  const RowsFn rows = rowsFor(path);
+  const SpanFn span = spanFor(path);
 
   if (threads <= 0) threads = int64_t(nW) * nH >= kThreadedPixels ? poolThreads() : 1;
   threads = std::min({threads, poolThreads(), nH});
   if (threads <= 1) {
-    rows(s, 0, nH);
+    rotateRows(s, span, 0, nH);
     return true;
   }
   // Rows are handed out in chunks from a shared counter, so a thread that gets the cheap
   // rows (mostly background) just takes more of them.
-  const int chunk = std::max(4, nH / (threads * 8));
+  const int chunk = std::max(1, nH / (threads * 8 * kBandRows)) * kBandRows;
   std::atomic<int> next{0};
   runOnPool(threads, [&] {
     for (;;) {
       const int row0 = next.fetch_add(chunk);
       if (row0 >= nH) break;
-      rows(s, row0, std::min(nH, row0 + chunk));
+      rotateRows(s, span, row0, std::min(nH, row0 + chunk));
     }
   });
   return true;

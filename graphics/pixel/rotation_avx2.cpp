@@ -2,6 +2,8 @@
 // Built with -mavx2 (or /arch:AVX2) and only called after the run-time CPU check.
 #include "rotation_internal.h"
 
+#include <cstring>
+
 #if SLATE_PIXEL_HAVE_X86
 #include <immintrin.h>
 
@@ -28,6 +30,17 @@ inline void checkLanes(__m128i index, __m128i mask, int64_t extra, const Rotatio
 #else
 #define SLATE_CHECK_LANES(index, mask, extra) ((void)0)
 #endif
+
+// The two words at each of four source indices, as four 64-bit lanes. Plain loads: on
+// the processors measured they beat a gather instruction by a wide margin.
+inline __m256i loadPairs(const uint32_t* src, __m128i index) {
+  alignas(16) int32_t k[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(k), index);
+  long long v[4];
+  for (int n = 0; n < 4; ++n) std::memcpy(&v[n], src + k[n], sizeof v[n]);
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set_epi64x(v[1], v[0])),
+                                 _mm_set_epi64x(v[3], v[2]), 1);
+}
 
 // Channel `shift` of the eight words as two sets of four doubles (lanes 0-3, 4-7).
 inline void channelPd(__m256i words, int shift, __m256d* low, __m256d* high) {
@@ -81,12 +94,11 @@ void bilinearRow(const RotationSetup& s, double iSin, double iCos, uint32_t* row
     __m256i top, bot;  // p00 x4 | p10 x4, and p01 x4 | p11 x4
     if (_mm256_movemask_pd(interior) == 0xF) {
       // All four neighbours of every pixel are on the source: two words per load.
-      const long long* pairs = reinterpret_cast<const long long*>(src);
       const __m128i below = _mm_add_epi32(idx, widthV);
       SLATE_CHECK_LANES(idx, minus1, 1);
       SLATE_CHECK_LANES(below, minus1, 1);
-      top = _mm256_permutevar8x32_epi32(_mm256_i32gather_epi64(pairs, idx, 4), deinterleave);
-      bot = _mm256_permutevar8x32_epi32(_mm256_i32gather_epi64(pairs, below, 4), deinterleave);
+      top = _mm256_permutevar8x32_epi32(loadPairs(s.src, idx), deinterleave);
+      bot = _mm256_permutevar8x32_epi32(loadPairs(s.src, below), deinterleave);
     } else {
       const __m128i in = narrowMask(inside);
       const __m128i c0 = _mm_cmpgt_epi32(ix, minus1), c1 = _mm_cmpgt_epi32(wMinus1, ix);
@@ -157,27 +169,21 @@ void nearestRow(const RotationSetup& s, double iSin, double iCos, uint32_t* row,
 
 }  // namespace
 
-void rotateRowsAvx2(const RotationSetup& s, int row0, int row1) {
-  for (int i = row0; i < row1; ++i) {
-    const double iSin = i * s.sinA, iCos = i * s.cosA;
-    uint32_t* row = s.dst + size_t(i) * size_t(s.nW);
-    int j0, j1;
-    rowSpan(s, iSin, iCos, &j0, &j1);
-    fillWords(row, j0, s.fill);
-    if (s.highQuality)
-      bilinearRow(s, iSin, iCos, row, j0, j1);
-    else
-      nearestRow(s, iSin, iCos, row, j0, j1);
-    fillWords(row + j1, s.nW - j1, s.fill);
-  }
+void rotateSpanAvx2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1) {
+  if (s.highQuality)
+    bilinearRow(s, iSin, iCos, row, j0, j1);
+  else
+    nearestRow(s, iSin, iCos, row, j0, j1);
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void rotateRowsAvx2(const RotationSetup& s, int row0, int row1) {
-  rotateRowsScalar(s, row0, row1);
+void rotateSpanAvx2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1) {
+  rotateSpanScalar(s, iSin, iCos, row, j0, j1);
 }
 }  // namespace Slate::Pixel::Detail
 #endif

@@ -3,6 +3,8 @@
 // CPU check.
 #include "rotation_internal.h"
 
+#include <cstring>
+
 #if SLATE_PIXEL_HAVE_X86
 // GCC 12 warns about the deliberately undefined registers inside its own AVX-512 header.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -30,6 +32,20 @@ inline void checkLanes(__m256i index, __mmask8 mask, int64_t extra, const Rotati
 #else
 #define SLATE_CHECK_LANES(index, mask, extra) ((void)0)
 #endif
+
+// The two words at each of eight source indices, as eight 64-bit lanes. Plain loads: on
+// the processors measured they beat a gather instruction by a wide margin.
+inline __m512i loadPairs(const uint32_t* src, __m256i index) {
+  alignas(32) int32_t k[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(k), index);
+  long long v[8];
+  for (int n = 0; n < 8; ++n) std::memcpy(&v[n], src + k[n], sizeof v[n]);
+  const __m256i lo = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set_epi64x(v[1], v[0])),
+                                             _mm_set_epi64x(v[3], v[2]), 1);
+  const __m256i hi = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set_epi64x(v[5], v[4])),
+                                             _mm_set_epi64x(v[7], v[6]), 1);
+  return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1);
+}
 
 // Channel `shift` of sixteen words as two sets of eight doubles (lanes 0-7, 8-15).
 inline void channelPd(__m512i words, int shift, __m512d* low, __m512d* high) {
@@ -87,8 +103,8 @@ void bilinearRow(const RotationSetup& s, double iSin, double iCos, uint32_t* row
       // All four neighbours of every pixel are on the source: two words per load.
       SLATE_CHECK_LANES(idx, 0xFF, 1);
       SLATE_CHECK_LANES(below, 0xFF, 1);
-      top = _mm512_permutexvar_epi32(deinterleave, _mm512_i32gather_epi64(idx, src, 4));
-      bot = _mm512_permutexvar_epi32(deinterleave, _mm512_i32gather_epi64(below, src, 4));
+      top = _mm512_permutexvar_epi32(deinterleave, loadPairs(s.src, idx));
+      bot = _mm512_permutexvar_epi32(deinterleave, loadPairs(s.src, below));
     } else {
       const __m256i i10 = _mm256_add_epi32(idx, oneI), i11 = _mm256_add_epi32(below, oneI);
       const __mmask8 m00 = r0 & c0, m10 = r0 & c1, m01 = r1 & c0, m11 = r1 & c1;
@@ -153,27 +169,21 @@ void nearestRow(const RotationSetup& s, double iSin, double iCos, uint32_t* row,
 
 }  // namespace
 
-void rotateRowsAvx512(const RotationSetup& s, int row0, int row1) {
-  for (int i = row0; i < row1; ++i) {
-    const double iSin = i * s.sinA, iCos = i * s.cosA;
-    uint32_t* row = s.dst + size_t(i) * size_t(s.nW);
-    int j0, j1;
-    rowSpan(s, iSin, iCos, &j0, &j1);
-    fillWords(row, j0, s.fill);
-    if (s.highQuality)
-      bilinearRow(s, iSin, iCos, row, j0, j1);
-    else
-      nearestRow(s, iSin, iCos, row, j0, j1);
-    fillWords(row + j1, s.nW - j1, s.fill);
-  }
+void rotateSpanAvx512(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                      int j1) {
+  if (s.highQuality)
+    bilinearRow(s, iSin, iCos, row, j0, j1);
+  else
+    nearestRow(s, iSin, iCos, row, j0, j1);
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void rotateRowsAvx512(const RotationSetup& s, int row0, int row1) {
-  rotateRowsScalar(s, row0, row1);
+void rotateSpanAvx512(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                      int j1) {
+  rotateSpanScalar(s, iSin, iCos, row, j0, j1);
 }
 }  // namespace Slate::Pixel::Detail
 #endif

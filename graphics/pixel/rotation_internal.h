@@ -52,13 +52,19 @@ struct RotationSetup {
   bool highQuality;
 };
 
-// Rotates destination rows [row0, row1). Each path provides one.
-using RowsFn = void (*)(const RotationSetup& s, int row0, int row1);
+// Rotates columns [j0, j1) of one destination row (its row products iSin, iCos given).
+// Each path provides one; the shared driver decides which spans to hand it.
+using SpanFn = void (*)(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                        int j1);
 
-void rotateRowsScalar(const RotationSetup& s, int row0, int row1);
-void rotateRowsSse2(const RotationSetup& s, int row0, int row1);
-void rotateRowsAvx2(const RotationSetup& s, int row0, int row1);
-void rotateRowsAvx512(const RotationSetup& s, int row0, int row1);
+void rotateSpanPortable(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                        int j1);
+void rotateSpanSse2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1);
+void rotateSpanAvx2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1);
+void rotateSpanAvx512(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                      int j1);
 
 // The helpers below are compiled into files built for different instruction sets. Internal
 // linkage gives each file its own copy, so the linker can never hand a baseline caller a copy

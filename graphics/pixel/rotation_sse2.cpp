@@ -116,27 +116,21 @@ void nearestRow(const RotationSetup& s, double iSin, double iCos, uint32_t* row,
 
 }  // namespace
 
-void rotateRowsSse2(const RotationSetup& s, int row0, int row1) {
-  for (int i = row0; i < row1; ++i) {
-    const double iSin = i * s.sinA, iCos = i * s.cosA;
-    uint32_t* row = s.dst + size_t(i) * size_t(s.nW);
-    int j0, j1;
-    rowSpan(s, iSin, iCos, &j0, &j1);
-    fillWords(row, j0, s.fill);
-    if (s.highQuality)
-      bilinearRow(s, iSin, iCos, row, j0, j1);
-    else
-      nearestRow(s, iSin, iCos, row, j0, j1);
-    fillWords(row + j1, s.nW - j1, s.fill);
-  }
+void rotateSpanSse2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1) {
+  if (s.highQuality)
+    bilinearRow(s, iSin, iCos, row, j0, j1);
+  else
+    nearestRow(s, iSin, iCos, row, j0, j1);
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void rotateRowsSse2(const RotationSetup& s, int row0, int row1) {
-  rotateRowsScalar(s, row0, row1);
+void rotateSpanSse2(const RotationSetup& s, double iSin, double iCos, uint32_t* row, int j0,
+                    int j1) {
+  rotateSpanScalar(s, iSin, iCos, row, j0, j1);
 }
 }  // namespace Slate::Pixel::Detail
 #endif
