@@ -108,6 +108,25 @@ inline void rowSpan(const RotationSetup& s, double iSin, double iCos, int* j0, i
   *j1 = int(hi);
 }
 
+// Columns [*k0, *k1) within [j0, j1) of row i whose pixels certainly have all four bilinear
+// neighbours on the source (0 <= sx < W-1 and 0 <= sy < H-1), so the vector paths may skip
+// every per-lane test there. The bounds are pulled in by a quarter pixel in source space and
+// a column at each end, far more than the rounding of the coordinates can move them.
+inline void interiorSpan(const RotationSetup& s, double iSin, double iCos, int j0, int j1, int* k0,
+                         int* k1) {
+  *k0 = *k1 = j0;
+  if (s.W < 3 || s.H < 3 || j0 >= j1) return;
+  double lo = j0, hi = j1 - 1;
+  clipLinear(iSin + s.X0, s.cosA, 0.25, s.W - 1.25, &lo, &hi);
+  clipLinear(iCos + s.Y0, -s.sinA, 0.25, s.H - 1.25, &lo, &hi);
+  if (!(lo <= hi)) return;
+  lo = std::ceil(lo) + 1;
+  hi = std::floor(hi);  // last certain column, so the end is one past it
+  if (!(lo <= hi)) return;
+  *k0 = int(lo);
+  *k1 = int(hi);
+}
+
 inline void fillWords(uint32_t* out, int count, uint32_t value) {
   for (int k = 0; k < count; ++k) out[k] = value;
 }
