@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "cpu_features.h"
 #include "rotation_internal.h"
