@@ -164,9 +164,9 @@ bool rotatePixelsWith(RotationPath path, int threads, const uint32_t* src, int W
     rotateRows(s, span, 0, nH);
     return true;
   }
-  // Rows are handed out in chunks from a shared counter, so a thread that gets the cheap
-  // rows (mostly background) just takes more of them.
-  const int chunk = std::max(1, nH / (threads * 8 * kBandRows)) * kBandRows;
+  // Rows are handed out a band at a time from a shared counter, so a thread that gets the
+  // cheap rows (mostly background), or starts late, just takes fewer of them.
+  const int chunk = kBandRows;
   std::atomic<int> next{0};
   runOnPool(threads, [&] {
     for (;;) {
