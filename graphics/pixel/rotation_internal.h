@@ -178,8 +178,11 @@ inline uint32_t sampleBilinear(const RotationSetup& s, double sx, double sy) {
 }
 
 // Columns [j0, j1) of row i one pixel at a time; the vector paths use it for row ends.
-inline void rotateSpanScalar(const RotationSetup& s, double iSin, double iCos, uint32_t* row,
+inline void rotateSpanScalar(const RotationSetup& setup, double iSin, double iCos, uint32_t* row,
                              int j0, int j1) {
+  // A local copy: the compiler can then keep it in registers instead of reloading it after
+  // every store to the row, which it would otherwise have to assume might change it.
+  const RotationSetup s = setup;
   for (int j = j0; j < j1; ++j) {
     const double sx = (iSin + j * s.cosA) + s.X0;
     const double sy = (iCos - j * s.sinA) + s.Y0;
