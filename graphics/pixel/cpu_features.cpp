@@ -45,16 +45,17 @@ CpuFeatures detect() {
   const unsigned maxLeaf = r[0];
   if (maxLeaf < 1) return f;
   cpuid(1, 0, r);
-  f.sse2 = (r[3] >> 26) & 1;
-  const bool osxsave = (r[2] >> 27) & 1, avx = (r[2] >> 28) & 1;
+  f.sse2 = ((r[3] >> 26) & 1) != 0;
+  const bool osxsave = ((r[2] >> 27) & 1) != 0, avx = ((r[2] >> 28) & 1) != 0;
   if (!osxsave || !avx || maxLeaf < 7) return f;
   const uint64_t xcr0 = enabledStates();
   const bool ymmSaved = (xcr0 & 0x6) == 0x6;    // SSE and AVX state
   const bool zmmSaved = (xcr0 & 0xE6) == 0xE6;  // plus opmask and both zmm halves
   cpuid(7, 0, r);
   const unsigned b = r[1];
-  f.avx2 = ymmSaved && ((b >> 5) & 1);
-  const bool avx512f = (b >> 16) & 1, dq = (b >> 17) & 1, bw = (b >> 30) & 1, vl = (b >> 31) & 1;
+  f.avx2 = ymmSaved && ((b >> 5) & 1) != 0;
+  const auto bit = [b](int n) { return ((b >> n) & 1) != 0; };
+  const bool avx512f = bit(16), dq = bit(17), bw = bit(30), vl = bit(31);
   f.avx512 = f.avx2 && zmmSaved && avx512f && dq && bw && vl;
   return f;
 }
