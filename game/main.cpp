@@ -7,6 +7,7 @@
 
 #include "game.h"
 #include "resource_ids.h"
+#include "timing.h"
 
 using namespace Slate;
 
@@ -88,18 +89,23 @@ void spinTitle() {
 }  // namespace
 
 int main() {
+  TIMING_STAMP("main");
   openGraphWindow(900, 600, 0);
+  TIMING_STAMP("window open");
   int musicOn = 1;
   for (int i = 0; i < 6; ++i) {
     loadImageResource(&pictures[i], L"IMAGE", MAKEINTRESOURCEW(IDR_TITLE_PICTURE + i), 900, 600,
                       false);
   }
+  TIMING_STAMP("pictures loaded");
   spinTitle();
+  TIMING_STAMP("spin done");
   setBkMode(TRANSPARENT);
   redrawMenu();
 
   std::srand(static_cast<unsigned>(_time64(nullptr)));
   startMusic();
+  TIMING_STAMP("menu ready");
 
   for (;;) {
     const MOUSEMSG m = getMouseMessage();

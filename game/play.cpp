@@ -7,6 +7,7 @@
 #include "board.h"
 #include "game.h"
 #include "resource_ids.h"
+#include "timing.h"
 
 using namespace Slate;
 
@@ -23,6 +24,7 @@ void drawBoard() {
     }
   }
   endBufferedDrawing();
+  TIMING_STAMP("board drawn");
 }
 
 // Each text is a prefix of the next, so drawing them at one place types the message.
@@ -43,7 +45,10 @@ void congratulate() {
     writeTextAt(100, 250, kSteps[i]);
     if (i + 1 < count) Sleep(150);
   }
-  _getch();
+  // Arrow and function keys reach the console as two codes. Reading the second one too keeps
+  // one key press to one congratulation; otherwise the next one would not wait.
+  const int key = _getch();
+  if ((key == 0 || key == 0xE0) && _kbhit()) _getch();
 }
 
 }  // namespace
@@ -75,5 +80,6 @@ void playGame() {
 void handleBoardClick() {
   const MOUSEMSG m = getMouseMessage();
   if (m.message != WM_LBUTTONDOWN) return;
+  TIMING_STAMP("click read");
   Board::moveTile(m.x / kTileWidth, m.y / kTileHeight);
 }

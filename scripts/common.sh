@@ -9,7 +9,7 @@ SLATE_NATIVE="$SLATE_BUILD/native"
 # Debian packages the build, the tests and the game need.
 SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool imagemagick x11-utils
+  wine wine64 xvfb xdotool imagemagick x11-utils openbox
   libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kaushanscript)
 
 say() { printf '==> %s\n' "$*" >&2; }

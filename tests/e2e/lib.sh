@@ -39,13 +39,14 @@ mark_end_action() { E2E_END_ACTION_NS=$(date +%s%N); }
 e2e_setup() {
   GAME_EXE="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
   ROBOT="$2"
+  GAME_TITLE="$(basename "$GAME_EXE" .exe)"  # the window is titled with the exe's name
   [ -f "$GAME_EXE" ] || { say "no game at $1"; exit 1; }
   [ -x "$ROBOT" ] || { say "no robot at $2"; exit 1; }
   E2E_BUILD="$(dirname "$GAME_EXE")"
   while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
     E2E_BUILD="$(dirname "$E2E_BUILD")"
   done
-  ASSETS="$(dirname "$(find "$E2E_BUILD" -name picture1.bmp -not -path '*/wineprefix/*' | head -1)")"
+  ASSETS="$(dirname "$(find "$E2E_BUILD" -path '*/wineprefix' -prune -o -name picture1.bmp -print | head -1)")"
   [ -f "$ASSETS/blank.bmp" ] || { say "no generated pictures under $E2E_BUILD"; exit 1; }
   wine_env "$E2E_BUILD"
   E2E_WORK="$(mktemp -d /tmp/slate-e2e.XXXXXX)"
@@ -73,7 +74,10 @@ e2e_start_display() {
   openbox --sm-disable >/dev/null 2>&1 &
   E2E_WM_PID=$!
   for i in $(seq 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+      xdotool mousemove 1279 1023  # the pointer waits in a corner, away from the window
+      return 0
+    fi
     sleep 0.05
   done
   say "the window manager did not start"
@@ -136,7 +140,7 @@ game_start() {
 game_window() {
   local i info
   for i in $(seq 400); do
-    WIN_ID="$(xdotool search --onlyvisible --name '^SlidePuzzle$' 2>/dev/null | head -1)"
+    WIN_ID="$(xdotool search --onlyvisible --name "^$GAME_TITLE\$" 2>/dev/null | head -1)"
     [ -n "$WIN_ID" ] && break
     kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended before its window showed"
     sleep 0.05
@@ -171,6 +175,30 @@ colour_at_most() { [ "$(count_colour "$1" "$2")" -le "$3" ]; }
 
 # The menu is written once ABOUT, its last item, shows in green.
 menu_ready() { colour_at_least "${ITEM_RECT[ABOUT]}" "$MENU_GREEN" 100; }
+
+# menu_baseline: how many pixels of each item are green, and how many already have its
+# highlight colour (the picture under it may), with nothing highlighted.
+declare -A MENU_GREEN_COUNT MENU_HIGHLIGHT_COUNT
+menu_baseline() {
+  local item
+  for item in ESC ABOUT PLAY MUSIC; do
+    MENU_GREEN_COUNT[$item]=$(count_colour "${ITEM_RECT[$item]}" "$MENU_GREEN")
+    MENU_HIGHLIGHT_COUNT[$item]=$(count_colour "${ITEM_RECT[$item]}" "${ITEM_HIGHLIGHT[$item]}")
+  done
+}
+
+# The item's letters are in its highlight colour, not green.
+item_highlighted() {
+  colour_at_least "${ITEM_RECT[$1]}" "${ITEM_HIGHLIGHT[$1]}" \
+    $((MENU_HIGHLIGHT_COUNT[$1] + MENU_GREEN_COUNT[$1] / 2)) &&
+    colour_at_most "${ITEM_RECT[$1]}" "$MENU_GREEN" $((MENU_GREEN_COUNT[$1] / 5))
+}
+
+# The item's letters are green again.
+item_restored() {
+  colour_at_least "${ITEM_RECT[$1]}" "$MENU_GREEN" $((MENU_GREEN_COUNT[$1] * 9 / 10)) &&
+    colour_at_most "${ITEM_RECT[$1]}" "${ITEM_HIGHLIGHT[$1]}" $((MENU_HIGHLIGHT_COUNT[$1] + 5))
+}
 
 # board_read [TIMEOUT_MS [EXPECTED...]]: prints the 20 tiles on the screen.
 board_read() {

@@ -8,28 +8,18 @@ set -uo pipefail
 e2e_setup "$@"
 
 game_to_menu
-declare -A green before
+menu_baseline
 for item in ESC ABOUT PLAY MUSIC; do
-  green[$item]=$(count_colour "${ITEM_RECT[$item]}" "$MENU_GREEN")
-  before[$item]=$(count_colour "${ITEM_RECT[$item]}" "${ITEM_HIGHLIGHT[$item]}")
-  [ "${green[$item]}" -ge 100 ] || e2e_fail "$item is not written in green (${green[$item]} pixels)"
+  [ "${MENU_GREEN_COUNT[$item]}" -ge 100 ] ||
+    e2e_fail "$item is not written in green (${MENU_GREEN_COUNT[$item]} pixels)"
 done
-
-highlighted() {
-  colour_at_least "${ITEM_RECT[$1]}" "${ITEM_HIGHLIGHT[$1]}" $((before[$1] + green[$1] / 2)) &&
-    colour_at_most "${ITEM_RECT[$1]}" "$MENU_GREEN" $((green[$1] / 5))
-}
-restored() {
-  colour_at_least "${ITEM_RECT[$1]}" "$MENU_GREEN" $((green[$1] * 9 / 10)) &&
-    colour_at_most "${ITEM_RECT[$1]}" "${ITEM_HIGHLIGHT[$1]}" $((before[$1] + 5))
-}
 
 # Each hover starts from a full green redraw, so ESC and ABOUT are written in their own font.
 for item in ESC ABOUT PLAY MUSIC; do
   move_to ${ITEM_CENTRE[$item]}
-  wait_until 3 highlighted "$item" || e2e_fail "$item does not highlight in ${ITEM_HIGHLIGHT[$item]}"
+  wait_until 3 item_highlighted "$item" || e2e_fail "$item does not highlight in ${ITEM_HIGHLIGHT[$item]}"
   move_to $OUTSIDE
-  wait_until 3 restored "$item" || e2e_fail "$item does not turn green again"
+  wait_until 3 item_restored "$item" || e2e_fail "$item does not turn green again"
   e2e_pass "$item highlights in ${ITEM_HIGHLIGHT[$item]} and turns green again"
 done
 
@@ -37,11 +27,11 @@ still_menu() {
   local what="$1"
   # A highlight drawn after the clicks shows they have all been read.
   move_to ${ITEM_CENTRE[ESC]}
-  wait_until 3 highlighted ESC || e2e_fail "no menu after $what"
+  wait_until 3 item_highlighted ESC || e2e_fail "no menu after $what"
   kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the game ended after $what"
   ! board_read >/dev/null || e2e_fail "a game started after $what"
   move_to $OUTSIDE
-  wait_until 3 restored ESC || e2e_fail "the menu did not come back after $what"
+  wait_until 3 item_restored ESC || e2e_fail "the menu did not come back after $what"
 }
 
 click_at ${ITEM_CENTRE[ABOUT]}

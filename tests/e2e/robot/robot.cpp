@@ -15,9 +15,10 @@
 //                follows the rightmost column holding that colour and prints each value
 //                that holds for two looks in a row, until one has held SETTLE_MS after a
 //                change; status 1 on timeout
-//   robot spin   SCREEN X Y OUTDIR TIMEOUT_MS
-//                keeps each distinct frame until the menu is written; saves the first
-//                non-black one and one from the middle as first.ppm and mid.ppm
+//   robot spin   SCREEN OUTDIR TIMEOUT_MS
+//                keeps each distinct screen until OUTDIR/window tells where the window is
+//                ("X Y"); saves the first frame of the title spin seen in the window, and
+//                one from the middle of the spin, as first.ppm and mid.ppm
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -40,9 +41,9 @@ constexpr auto kPollPause = std::chrono::milliseconds(3);
 // Clicks sent in one go: three mouse messages each stay well inside the game's 64-slot queue.
 constexpr std::size_t kBatch = 12;
 
-bool parseInt(const char* text, long long low, long long high, long long* out) {
+bool parseInt(const char* text, int base, long long low, long long high, long long* out) {
   char* end = nullptr;
-  const long long v = std::strtoll(text, &end, 0);
+  const long long v = std::strtoll(text, &end, base);
   if (end == text || *end != '\0' || v < low || v > high) return false;
   *out = v;
   return true;
@@ -56,7 +57,7 @@ struct Args {
 
   long long number(long long low = -1000000, long long high = 1000000) {
     long long v = 0;
-    if (next >= argc || !parseInt(argv[next], low, high, &v)) ok = false;
+    if (next >= argc || !parseInt(argv[next], 10, low, high, &v)) ok = false;
     ++next;
     return v;
   }
@@ -195,7 +196,7 @@ int commandPlay(Args& a) {
 bool colourArg(Args& a, std::uint32_t* colour) {
   long long v = 0;
   const std::string text = a.text();
-  if (!parseInt(("0x" + text).c_str(), 0, 0xFFFFFF, &v)) return false;
+  if (text.size() != 6 || !parseInt(text.c_str(), 16, 0, 0xFFFFFF, &v)) return false;
   *colour = static_cast<std::uint32_t>(v);
   return true;
 }
@@ -265,13 +266,6 @@ int commandWatch(Args& a) {
   return Clock::now() < end ? 0 : 1;
 }
 
-bool allBlack(const Picture& p) {
-  for (std::uint32_t px : p.pixels) {
-    if (px != 0) return false;
-  }
-  return true;
-}
-
 // The menu is written once its last item, ABOUT, shows in green.
 bool menuWritten(const Picture& p) {
   int green = 0;
@@ -281,30 +275,58 @@ bool menuWritten(const Picture& p) {
   return green > 50;
 }
 
+// A frame of the spin: the turned picture covers at least two thirds of the window (at a
+// quarter turn), where the empty window, or the black console before it, covers none.
+bool spinFrame(const Picture& p) {
+  std::size_t lit = 0;
+  for (std::uint32_t px : p.pixels) lit += px != 0;
+  return lit > p.pixels.size() / 2 && !menuWritten(p);
+}
+
+// Whole screens are kept from the start, because the window's place is known only once it
+// shows, and by then the spin may be under way. It is told through OUTDIR/window.
+bool readWindowPlace(const std::string& dir, int* x, int* y) {
+  std::FILE* f = std::fopen((dir + "/window").c_str(), "r");
+  if (!f) return false;
+  const bool ok = std::fscanf(f, "%d %d", x, y) == 2;
+  std::fclose(f);
+  return ok;
+}
+
 int commandSpin(Args& a) {
-  const Screen s = screenArgs(a);
+  const std::string screen = a.text();
   const std::string dir = a.text();
   const auto timeout = std::chrono::milliseconds(a.number(1, 600000));
   if (!a.ok) return 2;
+  constexpr std::size_t kMostFrames = 48;
+  const Rect whole{0, 0, 1280, 1024};  // the test display's screen
   std::vector<Picture> frames;
   Picture previous;
+  int x = 0, y = 0;
   const auto end = Clock::now() + timeout;
-  while (Clock::now() < end) {
+  while (!readWindowPlace(dir, &x, &y)) {
+    if (Clock::now() > end) return 1;
     Picture now;
-    if (!s.board(&now)) return 1;
-    if (menuWritten(now)) break;
     // A frame counts once it holds for two looks, so a half-copied one is not kept.
-    if (now.pixels == previous.pixels && !allBlack(now) &&
-        (frames.empty() || frames.back().pixels != now.pixels)) {
+    if (readScreen(screen, whole, &now) && now.pixels == previous.pixels &&
+        frames.size() < kMostFrames && (frames.empty() || frames.back().pixels != now.pixels)) {
       frames.push_back(now);
     }
     previous = std::move(now);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  std::printf("frames %zu\n", frames.size());
-  if (frames.size() < 2) return 1;
-  return writePpm(dir + "/first.ppm", frames.front()) &&
-                 writePpm(dir + "/mid.ppm", frames[frames.size() / 2])
+  std::vector<Picture> spin;
+  for (const Picture& frame : frames) {
+    if (x + kBoardWidth > frame.width || y + kBoardHeight > frame.height) return 1;
+    Picture window = crop(frame, {x, y, kBoardWidth, kBoardHeight});
+    if (spinFrame(window) && (spin.empty() || spin.back().pixels != window.pixels)) {
+      spin.push_back(std::move(window));
+    }
+  }
+  std::printf("frames %zu\n", spin.size());
+  if (spin.size() < 2) return 1;
+  return writePpm(dir + "/first.ppm", spin.front()) &&
+                 writePpm(dir + "/mid.ppm", spin[spin.size() / 2])
              ? 0
              : 1;
 }

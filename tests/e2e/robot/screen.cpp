@@ -2,7 +2,6 @@
 #include "screen.h"
 
 #include <fstream>
-#include <iterator>
 #include <utility>
 
 namespace Robot {
@@ -12,10 +11,13 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 bool readFile(const std::string& path, Bytes* out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  out->resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(out->data()), size));
 }
 
 std::uint32_t bigEndian32(const Bytes& b, std::size_t at) {
