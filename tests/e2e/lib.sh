@@ -46,7 +46,9 @@ e2e_setup() {
   while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
     E2E_BUILD="$(dirname "$E2E_BUILD")"
   done
-  ASSETS="$(dirname "$(find "$E2E_BUILD" -path '*/wineprefix' -prune -o -name picture1.bmp -print | head -1)")"
+  ASSETS="$E2E_BUILD/assets"  # where the build writes the pictures it embeds
+  [ -f "$ASSETS/picture1.bmp" ] ||
+    ASSETS="$(dirname "$(find "$E2E_BUILD" -path '*/wineprefix' -prune -o -name picture1.bmp -print | head -1)")"
   [ -f "$ASSETS/blank.bmp" ] || { say "no generated pictures under $E2E_BUILD"; exit 1; }
   wine_env "$E2E_BUILD"
   E2E_WORK="$(mktemp -d /tmp/slate-e2e.XXXXXX)"

@@ -154,6 +154,12 @@ bool topRowsPlaced(const std::array<int, kCells>& cells) {
   return true;
 }
 
+std::size_t clicksToTopRows(std::array<int, kCells> cells, const std::vector<int>& plan) {
+  std::size_t n = 0;
+  while (n < plan.size() && !topRowsPlaced(cells)) applyClick(&cells, plan[n++]);
+  return n;
+}
+
 int commandPlay(Args& a) {
   const Screen s = screenArgs(a);
   const std::string assets = a.text();
@@ -175,8 +181,10 @@ int commandPlay(Args& a) {
       }
       return 0;
     }
-    // Never the last click: what follows it is the congratulation, not a board.
-    const std::size_t count = std::min(kBatch, plan.size() - 1);
+    // Never the last click: what follows it is the congratulation, not a board. Nor past
+    // the point where the top rows are in place, when that is where to stop.
+    std::size_t count = std::min(kBatch, plan.size() - 1);
+    if (mode == "half") count = std::min(count, clicksToTopRows(reading.cells, plan));
     std::string command = "xdotool";
     std::array<int, kCells> expected = reading.cells;
     for (std::size_t i = 0; i < count; ++i) {
