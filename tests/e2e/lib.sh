@@ -24,6 +24,7 @@ OUTSIDE="620 200"       # a point of the client area outside every menu item
 
 e2e_fail() {
   say "FAIL: $*"
+  [ -s "${E2E_WORK:-}/game.log" ] && sed 's/^/  game: /' "$E2E_WORK/game.log" >&2
   e2e_keep_screen failure
   exit 1
 }
@@ -62,18 +63,27 @@ e2e_setup() {
 # openbox, so windows get a frame with a close button as on a desktop (and Wine does not
 # wait for a window manager that never answers when a window goes away).
 e2e_start_display() {
-  local n=20 i
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  local n i
   mkdir -p "$E2E_WORK/fb"
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -fbdir "$E2E_WORK/fb" >/dev/null 2>&1 &
-  E2E_XVFB_PID=$!
-  export DISPLAY=":$n"
   SCREEN="$E2E_WORK/fb/Xvfb_screen0"
-  for i in $(seq 200); do
-    [ -e "/tmp/.X11-unix/X$n" ] && [ -s "$SCREEN" ] && break
-    sleep 0.05
+  for ((n = 20; n < 90; n++)); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -fbdir "$E2E_WORK/fb" >/dev/null 2>&1 &
+    E2E_XVFB_PID=$!
+    # Only this server writes the frame buffer file; one that lost the display to another
+    # server starting at the same moment exits.
+    for i in $(seq 200); do
+      kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+      [ -e "/tmp/.X11-unix/X$n" ] && [ -s "$SCREEN" ] && break 2
+      sleep 0.05
+    done
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+    E2E_XVFB_PID=""
   done
-  openbox --sm-disable >/dev/null 2>&1 &
+  [ -n "$E2E_XVFB_PID" ] || { say "no display could be started"; exit 1; }
+  export DISPLAY=":$n"
+  openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
   E2E_WM_PID=$!
   for i in $(seq 200); do
     if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
@@ -82,7 +92,7 @@ e2e_start_display() {
     fi
     sleep 0.05
   done
-  say "the window manager did not start"
+  say "the window manager did not start: $(cat "$E2E_WORK/openbox.log")"
   exit 1
 }
 
