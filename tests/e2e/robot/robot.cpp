@@ -113,10 +113,15 @@ bool waitBoard(const Screen& s, const TileSet& tiles, int timeoutMs,
   return read && !expected;
 }
 
-std::string clickCommand(const Screen& s, int cell) {
+// The screen position of a cell's centre, as "X Y".
+std::string cellCentre(const Screen& s, int cell) {
   const int col = cell / kRows, row = cell % kRows;
-  return " mousemove " + std::to_string(s.x + col * kTileWidth + kTileWidth / 2) + " " +
-         std::to_string(s.y + row * kTileHeight + kTileHeight / 2) + " click 1 sleep 0.02";
+  return std::to_string(s.x + col * kTileWidth + kTileWidth / 2) + " " +
+         std::to_string(s.y + row * kTileHeight + kTileHeight / 2);
+}
+
+std::string clickCommand(const Screen& s, int cell) {
+  return " mousemove " + cellCentre(s, cell) + " click 1 sleep 0.02";
 }
 
 int commandBoard(Args& a) {
@@ -174,17 +179,14 @@ int commandPlay(Args& a) {
     if (!planSolution(reading.cells, &plan)) return 1;
     if (mode == "half" ? topRowsPlaced(reading.cells) : plan.size() <= 1) {
       std::printf("clicks %d\n", clicks);
-      if (!plan.empty() && mode == "last") {
-        const int col = plan[0] / kRows, row = plan[0] % kRows;
-        std::printf("last %d %d\n", s.x + col * kTileWidth + kTileWidth / 2,
-                    s.y + row * kTileHeight + kTileHeight / 2);
-      }
+      if (!plan.empty() && mode == "last") std::printf("last %s\n", cellCentre(s, plan[0]).c_str());
       return 0;
     }
     // Never the last click: what follows it is the congratulation, not a board. Nor past
     // the point where the top rows are in place, when that is where to stop.
     std::size_t count = std::min(kBatch, plan.size() - 1);
     if (mode == "half") count = std::min(count, clicksToTopRows(reading.cells, plan));
+    if (count == 0) return 1;
     std::string command = "xdotool";
     std::array<int, kCells> expected = reading.cells;
     for (std::size_t i = 0; i < count; ++i) {
