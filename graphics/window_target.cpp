@@ -1,7 +1,16 @@
 // STUB
 #include "context.h"
+#include "surface.h"
+#include "window_target.h"
 
 namespace Slate {
+
+// Placeholders so the library links until the window target lands.
+void presentWindowDrawing() {}
+
+void selectIntoBoth(HGDIOBJ object) {
+  replaceObject(graphContext.targetDc, object);
+}
 
 DrawOnImg::~DrawOnImg() {}
 
