@@ -70,7 +70,7 @@ void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int 
     if (onWindow) transfer(g.windowDc);
     transfer(g.targetDc);
   }
-  (void)onWindow;  // PENDING-WINDOW: presentWindowDrawing() once the window lands
+  if (onWindow) presentWindowDrawing();
 }
 
 }  // namespace Slate
