@@ -7,7 +7,7 @@
 
 #include "context.h"
 #include "style_setter_loops.h"
-#include "surface.h"
+#include "support/host.h"
 
 using namespace Slate;
 
@@ -19,18 +19,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 // What the window itself shows, read back through its own device context.
 std::vector<DWORD> windowPixels() {
-  HDC screen = GetDC(graphContext.window.hwnd);
-  DWORD* bits = nullptr;
-  HBITMAP surface = createPixelSurface(kWidth, kHeight, &bits);
-  HDC copy = CreateCompatibleDC(screen);
-  HGDIOBJ placeholder = SelectObject(copy, surface);
-  BitBlt(copy, 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY);
-  std::vector<DWORD> pixels(bits, bits + kWidth * kHeight);
-  SelectObject(copy, placeholder);
-  DeleteDC(copy);
-  DeleteObject(surface);
-  ReleaseDC(graphContext.window.hwnd, screen);
-  return pixels;
+  return SlateTest::readWindow(graphContext.window.hwnd, 0, 0, kWidth, kHeight).data;
 }
 
 std::vector<DWORD> pixelsOf(const IMAGE& image) {
@@ -133,6 +122,11 @@ TEST_F(WindowShapes, SameSceneAsTheImageTargetOnBothContexts) {
   drawScene(window());
   EXPECT_EQ(firstDifference(pixelsOf(graphContext.window), expected), -1);
   EXPECT_EQ(firstDifference(windowPixels(), expected), -1);
+  // And the screen shows it without waiting for any other message to the window.
+  EXPECT_TRUE(SlateTest::waitUntil([&] {
+    const auto shown = SlateTest::captureScreen(graphContext.window.hwnd, 0, 0, kWidth, kHeight);
+    return firstDifference(shown.data, expected) == -1;
+  }));
 }
 
 TEST_F(WindowShapes, BufferedSceneReachesTheWindowOnlyWhenFlushed) {
