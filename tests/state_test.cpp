@@ -62,8 +62,12 @@ TEST_F(ImageState, ClearingAGreyFillsEveryByteIncludingTheHighOnes) {
   EXPECT_EQ(wrong, 0);
 
   target().setBkColor(RGB(255, 255, 255));
+  image.currentX = 9;
+  image.currentY = 4;
   target().clearDevice();
   EXPECT_EQ(countPixels(image, 0xFFFFFFFFu), image.width * image.height);
+  EXPECT_EQ(target().getCurrentX(), 0);
+  EXPECT_EQ(target().getCurrentY(), 0);
 }
 
 TEST_F(ImageState, ClearingAColourStoresItInPixelOrderEverywhere) {
@@ -108,6 +112,12 @@ TEST_F(ImageState, LineColourReappliesTheImagesOwnLineStyle) {
   EXPECT_EQ(image.lineColor, RGB(9, 8, 7));
   EXPECT_EQ(spy.getLineColor(), RGB(9, 8, 7));
   EXPECT_EQ(spy.lineStyleArg, &image.lineStyle);
+
+  // Through the real slot the pen in the context takes the colour.
+  target().setLineColor(RGB(1, 200, 3));
+  EXTLOGPEN pen = {};
+  GetObjectW(GetCurrentObject(image.dc, OBJ_PEN), sizeof(pen), &pen);
+  EXPECT_EQ(pen.elpColor, RGB(1, 200, 3));
 }
 
 TEST_F(ImageState, FillColourRebuildsASolidBrushAndDeletesTheOldOne) {
@@ -124,6 +134,12 @@ TEST_F(ImageState, FillColourOfAHatchGoesThroughTheFillStyleSlot) {
   spy.setFillColor(RGB(1, 1, 1));
   EXPECT_EQ(spy.fillStyleArg, &image.fillStyle);
   EXPECT_EQ(image.fillColor, RGB(1, 1, 1));
+
+  target().setFillColor(RGB(0, 128, 0));  // the real slot rebuilds the hatch in the colour
+  LOGBRUSH brush = {};
+  GetObjectW(GetCurrentObject(image.dc, OBJ_BRUSH), sizeof(brush), &brush);
+  EXPECT_EQ(brush.lbStyle, static_cast<UINT>(BS_HATCHED));
+  EXPECT_EQ(brush.lbColor, RGB(0, 128, 0));
 }
 
 TEST_F(ImageState, FillColourOfAPatternOnlyStoresTheColour) {
