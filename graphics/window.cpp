@@ -1,11 +1,148 @@
-// STUB: GraphWnd, the GUI thread and the window procedure.
+// GraphWnd: opening and closing the window, the GUI thread and its window procedure, the
+// console around the window, and both ends of the mouse queue.
 #include "context.h"
+#include "surface.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
 
 namespace Slate {
 
 GraphWnd* GraphWnd::instance = nullptr;
 HWND GraphWnd::consoleWindow = nullptr;
 bool GraphWnd::readerWaiting = false;
+std::atomic<bool> GraphWnd::presentPending{false};
+std::atomic<bool> GraphWnd::readerParked{false};
+
+namespace {
+
+const wchar_t kClassName[] = L"SlateWnd";
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x00CA0000
+
+// Sent by close() from any other thread: Win32 lets only the owning thread destroy a
+// window, so the GUI thread does it and then leaves its loop.
+constexpr UINT WM_CLOSE_FOR_PROGRAM = WM_USER + 2;
+
+// How long close() waits for the GUI thread. It ends within milliseconds; the bound only
+// matters when the thread is itself ending the process after a user close.
+constexpr DWORD kGuiThreadEndWait = 5000;
+// After the user's close: how long the console's close may take to end the process, and
+// how long the game thread gets to reach the lock or its mouse wait before exit(0).
+constexpr DWORD kConsoleEndWait = 1000;
+constexpr DWORD kGameThreadParkWait = 500;
+
+// The program's own file, always terminated.
+void programPath(wchar_t (&path)[260]) {
+  const DWORD length = GetModuleFileNameW(nullptr, path, 260);
+  path[length < 260 ? length : 259] = L'\0';
+}
+
+// The file name without directory and extension; cuts `path` in place.
+const wchar_t* titleFrom(wchar_t* path) {
+  wchar_t* name = path;
+  for (wchar_t* p = path; *p; ++p) {
+    if (*p == L'\\' || *p == L'/') name = p + 1;
+  }
+  if (wchar_t* dot = std::wcsrchr(name, L'.')) *dot = L'\0';
+  return name;
+}
+
+HICON programIcon(HINSTANCE module, const wchar_t* path) {
+  HICON icon = ExtractIconW(module, path, 0);
+  // 1 means the file is not a program at all; either way there is no icon.
+  return icon == reinterpret_cast<HICON>(1) ? nullptr : icon;
+}
+
+void registerWindowClass(HINSTANCE module, HICON icon, bool noClose) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_DBLCLKS | (noClose ? CS_NOCLOSE : 0);
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = module;
+  windowClass.hIcon = icon;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kClassName;
+  RegisterClassExW(&windowClass);  // a class left from an earlier opening serves as well
+}
+
+HWND createWindow(HINSTANCE module, const WindowStartInfo& info, const wchar_t* title) {
+  const DWORD style = info.noMinimize ? kStyle & ~WS_MINIMIZEBOX : kStyle;
+  RECT outer = {0, 0, info.clientWidth, info.clientHeight};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  const int x = info.x == -1 ? CW_USEDEFAULT : info.x;
+  const int y = info.y == -1 ? CW_USEDEFAULT : info.y;
+  return CreateWindowExW(0, kClassName, title, style, x, y, outer.right - outer.left,
+                         outer.bottom - outer.top, nullptr, nullptr, module, nullptr);
+}
+
+void runMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+MOUSEMSG mouseRecord(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const WORD keys = LOWORD(wParam);
+  MOUSEMSG record = {};
+  record.message = message;
+  record.ctrlDown = (keys & MK_CONTROL) != 0;
+  record.shiftDown = (keys & MK_SHIFT) != 0;
+  record.leftDown = (keys & MK_LBUTTON) != 0;
+  record.middleDown = (keys & MK_MBUTTON) != 0;
+  record.rightDown = (keys & MK_RBUTTON) != 0;
+  record.wheelDelta = static_cast<std::int16_t>(HIWORD(wParam));
+  POINT at = {static_cast<std::int16_t>(LOWORD(lParam)), static_cast<std::int16_t>(HIWORD(lParam))};
+  if (message == WM_MOUSEWHEEL) ScreenToClient(hwnd, &at);  // wheel positions are on the screen
+  record.x = static_cast<std::int16_t>(at.x);
+  record.y = static_cast<std::int16_t>(at.y);
+  return record;
+}
+
+void forwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND console = GraphWnd::consoleWindow;
+  if (console && wParam != VK_CANCEL) PostMessageW(console, message, wParam, lParam);
+}
+
+// Selects stock objects into windowDc and deletes the pen, brush and font it held, except
+// those the back buffer still holds (its own reset or release deletes them).
+void dropWindowDcObjects(HDC windowDc, HDC backDc) {
+  const struct {
+    UINT type;
+    int stock;
+  } kinds[] = {{OBJ_PEN, WHITE_PEN}, {OBJ_BRUSH, BLACK_BRUSH}, {OBJ_FONT, SYSTEM_FONT}};
+  for (const auto& kind : kinds) {
+    HGDIOBJ old = SelectObject(windowDc, GetStockObject(kind.stock));
+    if (old && old != GetCurrentObject(backDc, kind.type)) DeleteObject(old);
+  }
+}
+
+// Waits until the game thread blocks in its mouse wait, or gives it a short while to block
+// on the lock, which the caller holds.
+void letGameThreadPark() {
+  for (DWORD waited = 0; waited < kGameThreadParkWait && !GraphWnd::readerParked; waited += 10) {
+    Sleep(10);
+  }
+}
+
+// The user closed the window: the process ends. The caller holds the lock and keeps it, so
+// the game thread finishes its current window drawing and then stops at its next one; the
+// static destructors that exit() runs on this thread re-enter the lock freely.
+[[noreturn]] void endProcessAfterUserClose() {
+  if (HWND console = GraphWnd::consoleWindow) {
+    SendMessageW(console, WM_CLOSE, 0, 0);  // the console takes the process with it
+    Sleep(kConsoleEndWait);
+  }
+  letGameThreadPark();
+  std::exit(0);
+}
+
+}  // namespace
 
 GraphWnd::GraphWnd() : IMAGE(0, 0) {
   wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -18,21 +155,262 @@ GraphWnd::~GraphWnd() {
 }
 
 void GraphWnd::resetDefaults() {
+  // The GUI thread reads the transform while it paints.
+  LockGuard guard(graphContext.lock);
+  if (clientDc) dropWindowDcObjects(clientDc, dc);
   IMAGE::resetDefaults();
+  if (clientDc) applyDefaultDcState(clientDc, bkColor, transform);
 }
 
-void GraphWnd::resize(int width, int height) {
-  IMAGE::resize(width, height);
+void GraphWnd::resize(int newWidth, int newHeight) {
+  {
+    LockGuard guard(graphContext.lock);
+    IMAGE::resize(newWidth, newHeight);
+  }
+  HWND window = hwnd;
+  // No window, or a refused size: the window stays as it is.
+  if (!window || width != newWidth || height != newHeight) return;
+  RECT old;
+  GetWindowRect(window, &old);
+  SetWindowPos(window, nullptr, 0, 0, newWidth, newHeight, SWP_NOMOVE | SWP_NOZORDER);
+  if (newWidth > old.right - old.left + 1 || newHeight > old.bottom - old.top + 1) {
+    flushBufferedDrawing();
+  }
 }
 
-HWND GraphWnd::open(int, int, int) {
-  return nullptr;
+HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
+  if (newWidth <= 0 || newHeight <= 0) return nullptr;
+  close();
+  prepareConsole(flags);
+  WindowStartInfo info = startInfo(newWidth, newHeight, flags);
+  if (!startGuiThread(info) || !hwnd) {
+    waitForGuiThread();
+    if (!consoleWasPresent && consoleWindow) freeOwnConsole();
+    return nullptr;
+  }
+  {
+    LockGuard guard(graphContext.lock);
+    clientDc = GetDC(hwnd);
+    IMAGE::resize(newWidth, newHeight);
+  }
+  if (!clientDc || width != newWidth || height != newHeight) {
+    close();  // no back buffer of that size: no window either
+    return nullptr;
+  }
+  setDrawTarget(nullptr);
+  return hwnd;
 }
 
-void GraphWnd::close() {}
+void GraphWnd::prepareConsole(int flags) {
+  consoleWindow = GetConsoleWindow();
+  consoleWasPresent = consoleWindow != nullptr;
+  if (!consoleWasPresent && (flags & OPEN_SHOW_CONSOLE)) allocateConsole();
+  if (consoleWindow) SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C no longer ends us
+}
+
+void GraphWnd::allocateConsole() {
+  // A console without a window (a program started without one, or headless under Wine)
+  // refuses a second console; it is let go for one that shows.
+  if (!AllocConsole() && !(FreeConsole() && AllocConsole())) return;
+  _wfreopen_s(&consoleOut, L"CONOUT$", L"w+t", stdout);
+  _wfreopen_s(&consoleIn, L"CONIN$", L"r+t", stdin);
+  consoleWindow = GetConsoleWindow();
+}
+
+void GraphWnd::freeOwnConsole() {
+  if (consoleOut) std::fclose(consoleOut);
+  if (consoleIn) std::fclose(consoleIn);
+  consoleOut = nullptr;
+  consoleIn = nullptr;
+  FreeConsole();
+  consoleWindow = nullptr;
+}
+
+WindowStartInfo GraphWnd::startInfo(int newWidth, int newHeight, int flags) const {
+  WindowStartInfo info = {
+      -1, -1, (flags & OPEN_NO_CLOSE) != 0, (flags & OPEN_NO_MINIMIZE) != 0, newWidth, newHeight};
+  RECT place;
+  if (consoleWasPresent && !(flags & OPEN_SHOW_CONSOLE) && GetWindowRect(consoleWindow, &place)) {
+    info.x = place.left < 0 ? 0 : place.left;
+    info.y = place.top < 0 ? 0 : place.top;
+  }
+  return info;
+}
+
+// Starts the GUI thread and waits until it has made the window (or failed to).
+bool GraphWnd::startGuiThread(WindowStartInfo& info) {
+  waitForGuiThread();  // a thread whose window was closed on that thread itself
+  // A mouse wake nobody consumed must not pass for the new window's signal.
+  ResetEvent(wakeEvent);
+  readerWaiting = false;
+  presentPending = false;
+  guiThread = CreateThread(nullptr, 0, guiThreadMain, &info, 0, &guiThreadId);
+  if (!guiThread) return false;
+  HANDLE signals[] = {wakeEvent, guiThread};
+  WaitForMultipleObjects(2, signals, FALSE, INFINITE);
+  return true;
+}
+
+void GraphWnd::waitForGuiThread() {
+  if (!guiThread) return;
+  WaitForSingleObject(guiThread, kGuiThreadEndWait);
+  CloseHandle(guiThread);
+  guiThread = nullptr;
+  guiThreadId = 0;
+}
+
+void GraphWnd::close() {
+  HWND window = hwnd;
+  if (!window) return;
+  if (GetCurrentThreadId() == guiThreadId) {
+    destroyForProgram();
+    return;
+  }
+  PostMessageW(window, WM_CLOSE_FOR_PROGRAM, 0, 0);
+  waitForGuiThread();
+}
+
+void GraphWnd::releaseClientDc() {
+  dropWindowDcObjects(clientDc, dc);
+  ReleaseDC(hwnd, clientDc);
+  clientDc = nullptr;
+  graphContext.windowDc = nullptr;
+}
+
+// The close steps proper, on the GUI thread; the caller has released the client DC.
+void GraphWnd::destroyWindow() {
+  HWND window = hwnd;
+  RECT last;
+  bool restoreConsole = false;
+  if (!consoleWasPresent) {
+    if (consoleWindow) freeOwnConsole();
+  } else if (consoleWindow && !IsWindowVisible(consoleWindow)) {
+    restoreConsole = GetWindowRect(window, &last) != 0;
+  }
+  hwnd = nullptr;  // before the destruction, so nothing closes it twice
+  ShowWindow(window, SW_HIDE);
+  DestroyWindow(window);
+  if (restoreConsole) {
+    SetWindowPos(consoleWindow, HWND_TOP, last.left, last.top, -1, -1, SWP_NOSIZE);
+    ShowWindow(consoleWindow, SW_SHOW);
+  }
+}
+
+void GraphWnd::destroyForProgram() {
+  if (!hwnd) return;
+  {
+    LockGuard guard(graphContext.lock);
+    releaseClientDc();
+  }
+  destroyWindow();
+  SetEvent(wakeEvent);  // a reader waiting on another thread gets its empty record
+}
+
+void GraphWnd::closeByUser() {
+  if (!hwnd) return;
+  graphContext.lock.enter();  // never left: see endProcessAfterUserClose
+  releaseClientDc();
+  if (!consoleWasPresent && consoleWindow) freeOwnConsole();
+  // The window goes with the process. Hiding it first would only delay the end: without a
+  // window manager, Wine waits 2 s for every window it unmaps.
+  hwnd = nullptr;
+  endProcessAfterUserClose();
+}
+
+void GraphWnd::paint(HWND window) {
+  LockGuard guard(graphContext.lock);
+  PAINTSTRUCT ps;
+  HDC paintDc = BeginPaint(window, &ps);
+  const XFORM& identity = graphContext.identityTransform;
+  SetWorldTransform(paintDc, &identity);
+  SetWorldTransform(dc, &identity);
+  BitBlt(paintDc, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  SetWorldTransform(paintDc, &transform);
+  SetWorldTransform(dc, &transform);
+  EndPaint(window, &ps);
+}
+
+void GraphWnd::queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!mouseQueue.isFull()) mouseQueue.push(mouseRecord(window, message, wParam, lParam));
+  if (readerWaiting) {
+    readerWaiting = false;
+    SetEvent(wakeEvent);
+  }
+}
 
 MOUSEMSG GraphWnd::nextMouseMessage() {
-  return MOUSEMSG{};
+  if (mouseQueue.isEmpty()) waitForMouseMessage();
+  if (mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, or it closed meanwhile
+  const MOUSEMSG record = mouseQueue.front();
+  mouseQueue.pop();
+  return record;
+}
+
+void GraphWnd::waitForMouseMessage() {
+  HWND window = hwnd;
+  if (!window) return;
+  ResetEvent(wakeEvent);
+  SendMessageW(window, WM_MOUSE_WAIT, 0, 0);  // readerWaiting is set when this returns
+  // The close clears hwnd before it signals, so a close after this test still wakes us.
+  if (!mouseQueue.isEmpty() || !hwnd) return;
+  readerParked = true;
+  WaitForSingleObject(wakeEvent, INFINITE);
+  readerParked = false;
+}
+
+DWORD WINAPI guiThreadMain(LPVOID param) {
+  const WindowStartInfo info = *static_cast<WindowStartInfo*>(param);
+  GraphWnd& window = *GraphWnd::instance;
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  wchar_t path[260];
+  programPath(path);
+  HICON icon = programIcon(module, path);
+  registerWindowClass(module, icon, info.noClose);
+  HWND hwnd = createWindow(module, info, titleFrom(path));
+  window.hwnd = hwnd;
+  if (hwnd) {
+    if (info.x != -1) ShowWindow(GraphWnd::consoleWindow, SW_HIDE);  // the window takes its place
+    ShowWindow(hwnd, SW_SHOW);
+  }
+  SetEvent(window.wakeEvent);  // open() goes on; `param` is gone from here on
+  if (hwnd) runMessageLoop();
+  UnregisterClassW(kClassName, module);
+  if (icon) DestroyIcon(icon);  // only once no class uses it
+  return 0;
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  GraphWnd& window = *GraphWnd::instance;
+  if (message >= WM_MOUSEMOVE && message <= WM_MOUSEWHEEL) {
+    window.queueMouseMessage(hwnd, message, wParam, lParam);
+    return 0;
+  }
+  switch (message) {
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_PAINT:
+      window.paint(hwnd);
+      return 0;
+    case WM_CLOSE:  // caption button, window menu, Alt+F4: only the user closes this way
+      window.closeByUser();
+      return 0;
+    case WM_CLOSE_FOR_PROGRAM:
+      window.destroyForProgram();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      forwardKey(message, wParam, lParam);
+      return 0;
+    case WM_MOUSE_WAIT:
+      GraphWnd::readerWaiting = true;
+      return 0;
+    case WM_NULL:
+      GraphWnd::presentPending = false;  // Wine shows the drawing once this thread waits
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
 }
 
 }  // namespace Slate

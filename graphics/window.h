@@ -5,6 +5,7 @@
 
 #include <slate/graphics.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "mouse_queue.h"
@@ -20,6 +21,8 @@ struct WindowStartInfo {
   int y;
   bool noClose;
   bool noMinimize;
+  int clientWidth;  // the back buffer takes this size only once the window exists
+  int clientHeight;
 };
 
 class GraphWnd : public IMAGE {
@@ -29,10 +32,14 @@ class GraphWnd : public IMAGE {
   void resetDefaults() override;
   void resize(int width, int height) override;
 
+  // Returns null, leaving the object closed, when the window cannot be made; a size that is
+  // not positive is refused and changes nothing.
   HWND open(int width, int height, int flags);
+  // Destroys the window on its own thread and waits for that thread to end.
   void close();
 
-  // Blocking read of the oldest mouse record.
+  // Blocking read of the oldest mouse record. With no window open, or when the window
+  // closes while the reader waits, a record with message 0 comes back at once.
   MOUSEMSG nextMouseMessage();
 
   bool consoleWasPresent = false;
@@ -42,11 +49,34 @@ class GraphWnd : public IMAGE {
   FILE* consoleIn = nullptr;
   HWND hwnd = nullptr;
   HDC clientDc = nullptr;
+  HANDLE guiThread = nullptr;  // the current window's GUI thread, until it has ended
+  DWORD guiThreadId = 0;
 
   // Class-wide state, reached by the GUI thread and the window procedure.
   static GraphWnd* instance;
   static HWND consoleWindow;
   static bool readerWaiting;
+  // A no-op message is on its way to make the latest window drawing show (Wine).
+  static std::atomic<bool> presentPending;
+  // The reader is blocked waiting for a mouse message.
+  static std::atomic<bool> readerParked;
+
+  // Window procedure helpers, on the GUI thread.
+  void queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void paint(HWND window);
+  void destroyForProgram();
+  void closeByUser();
+
+ private:
+  void prepareConsole(int flags);
+  void allocateConsole();
+  void freeOwnConsole();
+  WindowStartInfo startInfo(int width, int height, int flags) const;
+  bool startGuiThread(WindowStartInfo& info);
+  void waitForGuiThread();
+  void releaseClientDc();
+  void destroyWindow();
+  void waitForMouseMessage();
 };
 
 DWORD WINAPI guiThreadMain(LPVOID info);

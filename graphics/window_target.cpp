@@ -1,15 +1,48 @@
-// STUB
-#include "context.h"
-#include "surface.h"
+// The window target's own slots (opening, closing, buffered drawing and its flushes) and
+// the helpers every window override shares.
 #include "window_target.h"
+
+#include <climits>
+#include <cstring>
 
 namespace Slate {
 
-// Placeholders so the library links until the window target lands.
-void presentWindowDrawing() {}
+namespace {
+
+// right - left + 1 without overflow; the caller has made sure right >= left.
+int inclusiveSpan(int first, int last) {
+  const long long span = static_cast<long long>(last) - first + 1;
+  return span > INT_MAX ? INT_MAX : static_cast<int>(span);
+}
+
+// Under the lock, copy(windowDc, backBufferDc) brings the window up to date; then the
+// window is told to show it. Nothing happens while no window is open.
+template <class Copy>
+void copyToWindow(Copy copy) {
+  GraphContext& g = graphContext;
+  {
+    LockGuard guard(g.lock);
+    if (!g.windowDc) return;
+    copy(g.windowDc, g.targetDc);
+  }
+  presentWindowDrawing();
+}
+
+}  // namespace
+
+void presentWindowDrawing() {
+  HWND window = graphContext.window.hwnd;
+  if (!window || GraphWnd::presentPending.exchange(true)) return;  // one on its way suffices
+  if (!PostMessageW(window, WM_NULL, 0, 0)) GraphWnd::presentPending = false;
+}
 
 void selectIntoBoth(HGDIOBJ object) {
-  replaceObject(graphContext.targetDc, object);
+  GraphContext& g = graphContext;
+  if (!object) return;
+  HGDIOBJ fromBack = SelectObject(g.targetDc, object);
+  HGDIOBJ fromWindow = g.windowDc ? SelectObject(g.windowDc, object) : nullptr;
+  if (fromBack && fromBack != object) DeleteObject(fromBack);
+  if (fromWindow && fromWindow != object && fromWindow != fromBack) DeleteObject(fromWindow);
 }
 
 DrawOnImg::~DrawOnImg() {}
@@ -17,26 +50,63 @@ DrawOnImg::~DrawOnImg() {}
 DrawOnWnd::~DrawOnWnd() {}
 
 // 78
-HWND DrawOnWnd::openWindow(int, int, int) {
-  return 0;
+HWND DrawOnWnd::openWindow(int width, int height, int flags) {
+  GraphContext& g = graphContext;
+  HWND handle = g.window.open(width, height, flags);
+  if (!handle) return nullptr;
+  g.currentImage = &g.window;
+  g.currentTarget = this;
+  resetDefaults();
+  {
+    LockGuard guard(g.lock);
+    std::memset(g.window.pixels, 0, static_cast<size_t>(g.window.width) * g.window.height * 4);
+  }
+  flushBufferedDrawing();
+  return handle;
 }
 
 // 79
-void DrawOnWnd::closeWindow() {}
+void DrawOnWnd::closeWindow() {
+  graphContext.window.close();
+}
 
 // 80
-void DrawOnWnd::beginBufferedDrawing() {}
+void DrawOnWnd::beginBufferedDrawing() {
+  graphContext.buffered = true;
+}
 
-// 81
-void DrawOnWnd::flushBufferedDrawing(int, int, int, int) {}
+// 81: the rectangle includes its right column and bottom row, in logical coordinates.
+void DrawOnWnd::flushBufferedDrawing(int left, int top, int right, int bottom) {
+  if (right < left || bottom < top) return;  // an empty rectangle copies nothing
+  const int width = inclusiveSpan(left, right);
+  const int height = inclusiveSpan(top, bottom);
+  copyToWindow([&](HDC windowDc, HDC backDc) {
+    BitBlt(windowDc, left, top, width, height, backDc, left, top, SRCCOPY);
+  });
+}
 
-// 82
-void DrawOnWnd::flushBufferedDrawing() {}
+// 82: the whole back buffer, pixel for pixel, whatever origin or scale is in force.
+void DrawOnWnd::flushBufferedDrawing() {
+  GraphContext& g = graphContext;
+  copyToWindow([&g](HDC windowDc, HDC backDc) {
+    SetWorldTransform(backDc, &g.identityTransform);
+    SetWorldTransform(windowDc, &g.identityTransform);
+    BitBlt(windowDc, 0, 0, g.window.width, g.window.height, backDc, 0, 0, SRCCOPY);
+    SetWorldTransform(backDc, &g.window.transform);
+    SetWorldTransform(windowDc, &g.window.transform);
+  });
+}
 
 // 83
-void DrawOnWnd::endBufferedDrawing(int, int, int, int) {}
+void DrawOnWnd::endBufferedDrawing(int left, int top, int right, int bottom) {
+  flushBufferedDrawing(left, top, right, bottom);
+  graphContext.buffered = false;
+}
 
 // 84
-void DrawOnWnd::endBufferedDrawing() {}
+void DrawOnWnd::endBufferedDrawing() {
+  flushBufferedDrawing();
+  graphContext.buffered = false;
+}
 
 }  // namespace Slate

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "context.h"
+#include "support/host.h"
 #include "test_picture.h"
 
 using namespace Slate;
+using SlateTest::readWindow;
 
 namespace {
 
@@ -21,66 +23,52 @@ DWORD pixelAt(const IMAGE& image, int x, int y) {
   return image.pixels[y * image.width + x];
 }
 
-// What the window itself shows, read back through a context of its own.
-class WindowPixels {
- public:
-  WindowPixels() : copy(kWidth, kHeight) {
-    HWND hwnd = graphContext.window.hwnd;
-    HDC dc = GetDC(hwnd);
-    {
-      LockGuard guard(graphContext.lock);
-      BitBlt(copy.dc, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY);
-    }
-    ReleaseDC(hwnd, dc);
-  }
-  DWORD at(int x, int y) const { return pixelAt(copy, x, y); }
-
- private:
-  IMAGE copy;
-};
-
 DWORD backBufferAt(int x, int y) {
   return pixelAt(graphContext.window, x, y);
 }
 
-// Opens the window once for the whole program; each test starts from a black window that
-// is the target, with buffered drawing off.
+// What the window itself shows at (x, y).
+DWORD windowAt(int x, int y) {
+  return readWindow(graphContext.window.hwnd, x, y, 1, 1).at(0, 0);
+}
+
+// Each test opens a black window, which is then the target, with buffered drawing off.
 class WindowTransfer : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { openGraphWindow(kWidth, kHeight, 0); }
-  static void TearDownTestSuite() { closeGraphWindow(); }
   void SetUp() override {
-    ASSERT_NE(graphContext.window.hwnd, nullptr);
-    setDrawTarget(nullptr);
-    IMAGE black(kWidth, kHeight);
-    drawImage(0, 0, &black, SRCCOPY);
+    SlateTest::runOnHost("xdotool mousemove 1279 1023");  // no pointer over the window
+    ASSERT_NE(openGraphWindow(kWidth, kHeight, 0), nullptr);
     for (int y = 0; y < picture.height; ++y) {
       for (int x = 0; x < picture.width; ++x) picture.pixels[y * picture.width + x] = marker(x, y);
     }
   }
-  void TearDown() override { endBufferedDrawing(); }
+  void TearDown() override {
+    graphContext.buffered = false;
+    closeGraphWindow();
+  }
 
   IMAGE picture{40, 30};
 };
 
 TEST_F(WindowTransfer, DrawReachesTheWindowAndTheBackBufferUnlessBuffered) {
   drawImage(100, 50, &picture, SRCCOPY);
-  {
-    WindowPixels window;
-    EXPECT_EQ(window.at(100, 50), marker(0, 0));
-    EXPECT_EQ(window.at(139, 79), marker(39, 29));
-    EXPECT_EQ(window.at(140, 80), 0u);
-  }
+  EXPECT_EQ(windowAt(100, 50), marker(0, 0));
+  EXPECT_EQ(windowAt(139, 79), marker(39, 29));
+  EXPECT_EQ(windowAt(140, 80), 0u);
   EXPECT_EQ(backBufferAt(139, 79), marker(39, 29));
+  // And on the real screen at once, not at the next message the window happens to get.
+  const HWND hwnd = graphContext.window.hwnd;
+  EXPECT_TRUE(SlateTest::waitUntil(
+      [&] { return SlateTest::captureScreen(hwnd, 139, 79, 1, 1).at(0, 0) == marker(39, 29); }));
 
   beginBufferedDrawing();
   drawImage(300, 200, &picture, SRCCOPY);
   EXPECT_EQ(backBufferAt(300, 200), marker(0, 0));
   EXPECT_EQ(backBufferAt(339, 229), marker(39, 29));
-  EXPECT_EQ(WindowPixels().at(339, 229), 0u) << "buffered drawing reached the window";
+  EXPECT_EQ(windowAt(339, 229), 0u) << "buffered drawing reached the window";
 
   endBufferedDrawing();
-  EXPECT_EQ(WindowPixels().at(339, 229), marker(39, 29));
+  EXPECT_EQ(windowAt(339, 229), marker(39, 29));
 }
 
 TEST_F(WindowTransfer, CaptureReadsTheBackBufferIncludingUnflushedDrawing) {
@@ -96,13 +84,13 @@ TEST_F(WindowTransfer, CaptureReadsTheBackBufferIncludingUnflushedDrawing) {
       ASSERT_EQ(pixelAt(tile, x, y), onPicture ? marker(x - 10, y - 5) : 0u) << x << "," << y;
     }
   }
-  EXPECT_EQ(WindowPixels().at(500, 400), 0u) << "the capture flushed the window";
+  EXPECT_EQ(windowAt(500, 400), 0u) << "the capture flushed the window";
 }
 
 TEST_F(WindowTransfer, DrawRegionOntoTheWindowCombinesWithWhatIsThere) {
   drawImage(0, 0, &picture, SRCCOPY);
   drawImageRegion(0, 0, 20, 10, &picture, 0, 0, SRCINVERT);  // exclusive or: back to black
-  WindowPixels window;
+  const SlateTest::Pixels window = readWindow(graphContext.window.hwnd, 0, 0, 40, 30);
   for (int y = 0; y < 30; y += 3) {
     for (int x = 0; x < 40; x += 3) {
       const DWORD want = (x < 20 && y < 10) ? 0u : marker(x, y);
@@ -116,7 +104,7 @@ TEST_F(WindowTransfer, LoadingIntoTheWindowShowsThePictureAtOnce) {
   beginBufferedDrawing();  // the load shows its picture even then
   loadImageResource(nullptr, L"IMAGE", MAKEINTRESOURCEW(201), 100, 60, false);
   EXPECT_EQ(graphContext.window.width, kWidth) << "the window keeps its size";
-  WindowPixels window;
+  const SlateTest::Pixels window = readWindow(graphContext.window.hwnd, 0, 0, 200, 120);
   for (int y = 10; y < 60; y += 20) {
     for (int x = 10; x < 100; x += 20) {
       EXPECT_EQ(backBufferAt(x, y), TestPicture::color(x / 2, y / 2)) << x << "," << y;
@@ -131,10 +119,10 @@ TEST_F(WindowTransfer, LoadingIntoTheWindowWhileAnImageIsTheTargetIsNotShownYet)
   setDrawTarget(&other);
   loadImageResource(nullptr, L"IMAGE", MAKEINTRESOURCEW(201), 100, 60, false);
   EXPECT_EQ(backBufferAt(10, 10), TestPicture::color(5, 5));
-  EXPECT_EQ(WindowPixels().at(10, 10), 0u);
+  EXPECT_EQ(windowAt(10, 10), 0u);
   setDrawTarget(nullptr);
   flushBufferedDrawing();
-  EXPECT_EQ(WindowPixels().at(10, 10), TestPicture::color(5, 5));
+  EXPECT_EQ(windowAt(10, 10), TestPicture::color(5, 5));
 }
 
 }  // namespace

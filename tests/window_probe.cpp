@@ -1,0 +1,168 @@
+// A program for window_process_test.sh: what only a whole process shows, with or without a
+// console window. It runs one case, named by the first argument, and leaves files in the
+// folder named by the second (a Windows path):
+//   ready      "x y": the client area's centre on the screen, once input may come
+//   result     "ok", or what went wrong
+//   destroyed  written by a static destructor that takes the lock, once exit() has run it
+//
+//   keys                 keys typed into the window reach _getch; Ctrl+C and Ctrl+Break do
+//                        not end the process
+//   console              the console is hidden at open and shown again at the window's place
+//   show-console         OPEN_SHOW_CONSOLE without a console allocates one and frees it
+//   close-drawing        draws in a loop until the user closes the window
+//   close-waiting        waits for mouse messages until the user closes the window
+#include <conio.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "context.h"
+#include "window_target.h"
+
+using namespace Slate;
+
+namespace {
+
+std::string folder;
+
+void writeFile(const char* name, const std::string& text) {
+  const std::string path = folder + "/" + name;
+  const std::string part = path + ".part";
+  if (std::FILE* file = std::fopen(part.c_str(), "w")) {
+    std::fputs(text.c_str(), file);
+    std::fclose(file);
+    MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+}
+
+// Built after the graphics context, so destroyed before it, while the lock still exists.
+struct DestructionWitness {
+  ~DestructionWitness() {
+    if (folder.empty()) return;
+    LockGuard guard(graphContext.lock);
+    writeFile("destroyed", "yes");
+  }
+} witness;
+
+std::string failures;
+
+void check(bool ok, const char* what) {
+  if (!ok) failures += std::string(what) + "; ";
+}
+
+int finish() {
+  writeFile("result", failures.empty() ? "ok" : failures);
+  return failures.empty() ? 0 : 1;
+}
+
+void writeReady(POINT at) {
+  writeFile("ready", std::to_string(at.x) + " " + std::to_string(at.y));
+}
+
+POINT clientCentre(HWND hwnd) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT centre = {client.right / 2, client.bottom / 2};
+  ClientToScreen(hwnd, &centre);
+  return centre;
+}
+
+DWORD WINAPI watchdog(LPVOID) {
+  Sleep(30000);
+  writeFile("result", "watchdog: the case did not end");
+  ExitProcess(3);
+}
+
+int keys() {
+  HWND hwnd = openGraphWindow(400, 300, 0);
+  check(hwnd != nullptr, "no window");
+  check(GetConsoleWindow() != nullptr, "no console window: start me through wineconsole");
+  writeReady(clientCentre(hwnd));
+  std::string typed;
+  for (int c = 0; c != 'k' && c != -1 && typed.size() < 20;)
+    typed += static_cast<char>(c = _getch());
+  check(typed.find('k') != std::string::npos, ("no k among the keys read: " + typed).c_str());
+  closeGraphWindow();
+  return finish();
+}
+
+POINT topLeft(HWND hwnd) {
+  RECT outer;
+  GetWindowRect(hwnd, &outer);
+  return {outer.left, outer.top};
+}
+
+int console() {
+  HWND consoleWindow = GetConsoleWindow();
+  check(consoleWindow && IsWindowVisible(consoleWindow), "no visible console window");
+  // A console partly off the screen: the window is raised to x = 0.
+  SetWindowPos(consoleWindow, nullptr, -8, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const POINT consoleAt = topLeft(consoleWindow);
+  HWND hwnd = openGraphWindow(400, 300, 0);
+  check(hwnd != nullptr, "no window");
+  check(!IsWindowVisible(consoleWindow), "console still visible while the window is open");
+  const POINT windowAt = topLeft(hwnd);
+  check(windowAt.x == 0 && windowAt.y == consoleAt.y, "window not at the console's place");
+  SetWindowPos(hwnd, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  closeGraphWindow();
+  check(IsWindowVisible(consoleWindow), "console not shown again at close");
+  const POINT back = topLeft(consoleWindow);
+  check(back.x == 123 && back.y == 77, "console not at the window's last place");
+
+  // With OPEN_SHOW_CONSOLE the console stays where it is, visible.
+  check(openGraphWindow(300, 200, OPEN_SHOW_CONSOLE) != nullptr, "no second window");
+  check(IsWindowVisible(consoleWindow), "console hidden despite OPEN_SHOW_CONSOLE");
+  closeGraphWindow();
+  const POINT still = topLeft(consoleWindow);
+  check(still.x == 123 && still.y == 77, "console moved despite OPEN_SHOW_CONSOLE");
+  return finish();
+}
+
+int showConsole() {
+  check(GetConsoleWindow() == nullptr, "a console already: start me with plain wine");
+  check(openGraphWindow(300, 200, OPEN_SHOW_CONSOLE) != nullptr, "no window");
+  check(GetConsoleWindow() != nullptr, "no console allocated");
+  check(GraphWnd::consoleWindow == GetConsoleWindow(), "console window not kept");
+  check(graphContext.window.consoleOut != nullptr && graphContext.window.consoleIn != nullptr,
+        "streams not reopened");
+  check(std::printf("on the console\n") > 0, "stdout does not write to the console");
+  closeGraphWindow();
+  check(GetConsoleWindow() == nullptr, "console not freed at close");
+  check(GraphWnd::consoleWindow == nullptr, "console window still kept");
+  return finish();
+}
+
+[[noreturn]] void closeDrawing() {
+  HWND hwnd = openGraphWindow(400, 300, 0);
+  writeReady(clientCentre(hwnd));
+  HBRUSH brushes[] = {CreateSolidBrush(RGB(255, 0, 0)), CreateSolidBrush(RGB(0, 0, 255))};
+  for (unsigned frame = 0;; ++frame) {
+    const RECT block = {0, 0, 400, 300};
+    drawMirrored([&](HDC dc) { FillRect(dc, &block, brushes[frame % 2]); });
+  }
+}
+
+[[noreturn]] void closeWaiting() {
+  HWND hwnd = openGraphWindow(400, 300, 0);
+  writeReady(clientCentre(hwnd));
+  for (;;) {
+    const MOUSEMSG m = getMouseMessage();
+    drawMirrored([&](HDC dc) { SetPixelV(dc, m.x & 0xFF, m.y & 0xFF, RGB(255, 255, 255)); });
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  folder = argv[2];
+  CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr);
+  const std::string name = argv[1];
+  if (name == "keys") return keys();
+  if (name == "console") return console();
+  if (name == "show-console") return showConsole();
+  if (name == "close-drawing") closeDrawing();
+  if (name == "close-waiting") closeWaiting();
+  return 2;
+}
