@@ -20,12 +20,13 @@ void copyTargetInto(HBITMAP surface, const IMAGE& dst, int srcX, int srcY, int w
   SetGraphicsMode(scratch, GM_ADVANCED);
   SetWorldTransform(scratch, &transform);
   GraphContext& g = graphContext;
+  auto copy = [&] { BitBlt(scratch, 0, 0, width, height, g.targetDc, srcX, srcY, SRCCOPY); };
   if (g.windowDc) {
     // The GUI thread paints from the same back buffer.
     LockGuard guard(g.lock);
-    BitBlt(scratch, 0, 0, width, height, g.targetDc, srcX, srcY, SRCCOPY);
+    copy();
   } else {
-    BitBlt(scratch, 0, 0, width, height, g.targetDc, srcX, srcY, SRCCOPY);
+    copy();
   }
   SelectObject(scratch, placeholder);
   DeleteDC(scratch);

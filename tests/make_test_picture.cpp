@@ -1,6 +1,7 @@
 // Writes the loading tests' pictures into the folder given on the command line: the grid
 // at 96 dpi (3780 pixels per metre) and the same grid at 120 dpi (4724).
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "test_picture.h"
@@ -9,10 +10,11 @@ namespace {
 
 bool write(const std::string& path, std::uint32_t pixelsPerMetre) {
   const std::vector<std::uint8_t> bytes = TestPicture::bmpFile(pixelsPerMetre);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return static_cast<bool>(file);
 }
 
 }  // namespace

@@ -19,9 +19,13 @@ inline std::uint32_t color(int x, int y) {
   return ((40 + 50 * column) << 16) | ((30 + 80 * row) << 8) | (200 - 30 * column - 40 * row);
 }
 
+inline void putByte(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+}
+
 inline void put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  out.push_back(value & 0xFF);
-  out.push_back((value >> 8) & 0xFF);
+  putByte(out, value);
+  putByte(out, value >> 8);
 }
 
 inline void put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -46,9 +50,9 @@ inline std::vector<std::uint8_t> bmpFile(std::uint32_t pixelsPerMetre) {
   for (int y = kHeight - 1; y >= 0; --y) {
     for (int x = 0; x < kWidth; ++x) {
       const std::uint32_t c = color(x, y);
-      out.push_back(c & 0xFF);
-      out.push_back((c >> 8) & 0xFF);
-      out.push_back((c >> 16) & 0xFF);
+      putByte(out, c);
+      putByte(out, c >> 8);
+      putByte(out, c >> 16);
     }
     out.resize(out.size() + rowBytes - kWidth * 3, 0);
   }
