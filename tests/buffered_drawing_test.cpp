@@ -96,7 +96,9 @@ TEST_F(WindowDrawing, UnbufferedDrawingAndFlushesAppearOnTheScreen) {
   EXPECT_TRUE(waitUntil(
       [&] { return SlateTest::captureScreen(hwnd, 200, 150, 40, 40).count(kGreen) == 1600; }));
 
-  drawBlock(300, 50, 20, kBlue);  // still buffered: the screen must not change
+  drawBlock(300, 50, 20, kBlue);  // still buffered: neither the window nor the screen changes
+  EXPECT_EQ(readWindow(hwnd, 300, 50, 20, 20).count(kBlue), 0);
+  EXPECT_EQ(SlateTest::captureScreen(hwnd, 300, 50, 20, 20).count(kBlue), 0);
   graphContext.windowTarget.endBufferedDrawing(300, 50, 319, 69);
   EXPECT_TRUE(waitUntil(
       [&] { return SlateTest::captureScreen(hwnd, 300, 50, 20, 20).count(kBlue) == 400; }));
