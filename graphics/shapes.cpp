@@ -1,141 +1,373 @@
-// STUB
+// Lines and shapes: the current position, lines, arcs, polylines, flood fill and the closed
+// shapes. Each closed shape has one platform call, its fill variant; the outline, solid and
+// clear variants switch the fill or the outline off around that call through the interface,
+// so on the window target they reach the window's own primitives and style setters.
+#include "shapes.h"
+
+#include <cmath>
+#include <utility>
+
 #include "context.h"
+#include "window_target.h"
 
 namespace Slate {
 
+namespace {
+
+HDC targetDc() {
+  return graphContext.targetDc;
+}
+
+IMAGE& currentImage() {
+  return *graphContext.currentImage;
+}
+
+bool drawablePoints(const POINT* points, int count) {
+  return points != nullptr && count > 0;
+}
+
+void circleOn(HDC dc, int x, int y, int radius) {
+  Ellipse(dc, x - radius, y - radius, x + radius, y + radius);
+}
+
+struct ArcPoints {
+  int x1 = 0;
+  int y1 = 0;
+  int x2 = 0;
+  int y2 = 0;
+};
+
+ArcPoints arcPointsOf(DrawOnImg& target, int left, int top, int right, int bottom, double start,
+                      double end) {
+  ArcPoints p;
+  target.arcEndpoints(left, top, right, bottom, start, end, &p.x1, &p.y1, &p.x2, &p.y2);
+  return p;
+}
+
+// The outline variant: the shape with the fill switched off for one call.
+template <class Fill>
+void outlineOnly(DrawOnImg& target, Fill fill) {
+  FILLSTYLE saved;
+  target.getFillStyle(&saved);
+  const bool change = saved.style != BS_NULL;
+  if (change) target.setFillStyle(BS_NULL, 0, nullptr);
+  fill();
+  if (change) target.setFillStyle(&saved);
+}
+
+// The solid variant: the shape with the outline switched off for one call.
+template <class Fill>
+void insideOnly(DrawOnImg& target, Fill fill) {
+  LINESTYLE saved;
+  target.getLineStyle(&saved);
+  const bool change = saved.style != PS_NULL;
+  if (change) target.setLineStyle(PS_NULL, 1, nullptr, 0);
+  fill();
+  if (change) target.setLineStyle(&saved);
+}
+
+// The clear variant: the solid shape copied in the background colour with a plain brush,
+// whatever the raster operation; everything changed is put back.
+template <class Solid>
+void inBackgroundColour(DrawOnImg& target, Solid solid) {
+  const int rop = target.getRop2();
+  const COLORREF fillColor = target.getFillColor();
+  FILLSTYLE saved;
+  target.getFillStyle(&saved);
+  if (rop != R2_COPYPEN) target.setRop2(R2_COPYPEN);
+  const COLORREF background = target.getBkColor();
+  const bool recolour = background != fillColor;
+  if (recolour) target.setFillColor(background);
+  const bool restyle = saved.style != BS_SOLID;
+  if (restyle) target.setFillStyle(BS_SOLID, 0, nullptr);
+  solid();
+  if (recolour) target.setFillColor(fillColor);
+  if (restyle) target.setFillStyle(&saved);
+  if (rop != R2_COPYPEN) target.setRop2(rop);
+}
+
+}  // namespace
+
+int roundHalfAwayFromZero(double value) {
+  return static_cast<int>(value < 0 ? value - 0.5 : value + 0.5);
+}
+
 // 31
-void DrawOnImg::moveTo(int, int) {}
+void DrawOnImg::moveTo(int x, int y) {
+  MoveToEx(targetDc(), x, y, nullptr);
+  currentImage().currentX = x;
+  currentImage().currentY = y;
+}
 
 // 32
-void DrawOnImg::moveRel(int, int) {}
+void DrawOnImg::moveRel(int dx, int dy) {
+  moveTo(currentImage().currentX + dx, currentImage().currentY + dy);
+}
 
 // 33
-void DrawOnImg::line(int, int, int, int) {}
+void DrawOnImg::line(int x1, int y1, int x2, int y2) {
+  MoveToEx(targetDc(), x1, y1, nullptr);
+  LineTo(targetDc(), x2, y2);
+}
 
 // 34
-void DrawOnImg::lineRel(int, int) {}
+void DrawOnImg::lineRel(int dx, int dy) {
+  lineTo(currentImage().currentX + dx, currentImage().currentY + dy);
+}
 
 // 35
-void DrawOnImg::lineTo(int, int) {}
+void DrawOnImg::lineTo(int x, int y) {
+  line(currentImage().currentX, currentImage().currentY, x, y);
+  currentImage().currentX = x;
+  currentImage().currentY = y;
+}
 
 // 36
-void DrawOnImg::rectangle(int, int, int, int) {}
+void DrawOnImg::rectangle(int left, int top, int right, int bottom) {
+  outlineOnly(*this, [&] { fillRectangle(left, top, right, bottom); });
+}
 
 // 37
-void DrawOnImg::fillRectangle(int, int, int, int) {}
+void DrawOnImg::fillRectangle(int left, int top, int right, int bottom) {
+  Rectangle(targetDc(), left, top, right, bottom);
+}
 
-// 38
-void DrawOnImg::solidRectangle(int, int, int, int) {}
+// 38: with the null pen the platform leaves out the right column and bottom row, so they
+// are added back and both given corners are painted.
+void DrawOnImg::solidRectangle(int left, int top, int right, int bottom) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  insideOnly(*this, [&] { fillRectangle(left, top, right + 1, bottom + 1); });
+}
 
 // 39
-void DrawOnImg::clearRectangle(int, int, int, int) {}
+void DrawOnImg::clearRectangle(int left, int top, int right, int bottom) {
+  inBackgroundColour(*this, [&] { solidRectangle(left, top, right, bottom); });
+}
 
 // 40
-void DrawOnImg::arcEndpoints(int, int, int, int, double, double, int*, int*, int*, int*) {}
+void DrawOnImg::arcEndpoints(int left, int top, int right, int bottom, double startAngle,
+                             double endAngle, int* x1, int* y1, int* x2, int* y2) {
+  if (!x1 || !y1 || !x2 || !y2) return;
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  // Halves in integers, widened so that no box overflows.
+  const double rx = static_cast<double>((static_cast<long long>(right) - left) / 2);
+  const double ry = static_cast<double>((static_cast<long long>(bottom) - top) / 2);
+  const double cx = left + rx;
+  const double cy = top + ry;
+  const auto pointAt = [&](double angle, int* x, int* y) {
+    if (!std::isfinite(angle)) angle = 0.0;  // keeps the point on the box, never undefined
+    const double px = angle == 0.0 ? cx + rx : cx + rx * std::cos(angle);
+    const double py = angle == 0.0 ? cy : cy - ry * std::sin(angle);
+    *x = roundHalfAwayFromZero(px);
+    *y = roundHalfAwayFromZero(py);
+  };
+  pointAt(startAngle, x1, y1);
+  pointAt(endAngle, x2, y2);
+}
 
 // 41
-void DrawOnImg::circle(int, int, int) {}
+void DrawOnImg::circle(int x, int y, int radius) {
+  outlineOnly(*this, [&] { fillCircle(x, y, radius); });
+}
 
 // 42
-void DrawOnImg::fillCircle(int, int, int) {}
+void DrawOnImg::fillCircle(int x, int y, int radius) {
+  circleOn(targetDc(), x, y, radius);
+}
 
 // 43
-void DrawOnImg::solidCircle(int, int, int) {}
+void DrawOnImg::solidCircle(int x, int y, int radius) {
+  insideOnly(*this, [&] { fillCircle(x, y, radius); });
+}
 
 // 44
-void DrawOnImg::clearCircle(int, int, int) {}
+void DrawOnImg::clearCircle(int x, int y, int radius) {
+  inBackgroundColour(*this, [&] { solidCircle(x, y, radius); });
+}
 
 // 45
-void DrawOnImg::ellipse(int, int, int, int) {}
+void DrawOnImg::ellipse(int left, int top, int right, int bottom) {
+  outlineOnly(*this, [&] { fillEllipse(left, top, right, bottom); });
+}
 
 // 46
-void DrawOnImg::fillEllipse(int, int, int, int) {}
+void DrawOnImg::fillEllipse(int left, int top, int right, int bottom) {
+  Ellipse(targetDc(), left, top, right, bottom);
+}
 
 // 47
-void DrawOnImg::solidEllipse(int, int, int, int) {}
+void DrawOnImg::solidEllipse(int left, int top, int right, int bottom) {
+  insideOnly(*this, [&] { fillEllipse(left, top, right, bottom); });
+}
 
 // 48
-void DrawOnImg::clearEllipse(int, int, int, int) {}
+void DrawOnImg::clearEllipse(int left, int top, int right, int bottom) {
+  inBackgroundColour(*this, [&] { solidEllipse(left, top, right, bottom); });
+}
 
 // 49
-void DrawOnImg::roundRect(int, int, int, int, int, int) {}
+void DrawOnImg::roundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                          int ellipseHeight) {
+  outlineOnly(*this, [&] { fillRoundRect(left, top, right, bottom, ellipseWidth, ellipseHeight); });
+}
 
 // 50
-void DrawOnImg::fillRoundRect(int, int, int, int, int, int) {}
+void DrawOnImg::fillRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                              int ellipseHeight) {
+  RoundRect(targetDc(), left, top, right, bottom, ellipseWidth, ellipseHeight);
+}
 
 // 51
-void DrawOnImg::solidRoundRect(int, int, int, int, int, int) {}
+void DrawOnImg::solidRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                               int ellipseHeight) {
+  insideOnly(*this, [&] { fillRoundRect(left, top, right, bottom, ellipseWidth, ellipseHeight); });
+}
 
 // 52
-void DrawOnImg::clearRoundRect(int, int, int, int, int, int) {}
+void DrawOnImg::clearRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                               int ellipseHeight) {
+  inBackgroundColour(
+      *this, [&] { solidRoundRect(left, top, right, bottom, ellipseWidth, ellipseHeight); });
+}
 
 // 53
-void DrawOnImg::arc(int, int, int, int, double, double) {}
+void DrawOnImg::arc(int left, int top, int right, int bottom, double startAngle, double endAngle) {
+  const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
+  Arc(targetDc(), left, top, right, bottom, p.x1, p.y1, p.x2, p.y2);
+}
 
 // 54
-void DrawOnImg::pie(int, int, int, int, double, double) {}
+void DrawOnImg::pie(int left, int top, int right, int bottom, double startAngle, double endAngle) {
+  outlineOnly(*this, [&] { fillPie(left, top, right, bottom, startAngle, endAngle); });
+}
 
 // 55
-void DrawOnImg::fillPie(int, int, int, int, double, double) {}
+void DrawOnImg::fillPie(int left, int top, int right, int bottom, double startAngle,
+                        double endAngle) {
+  const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
+  Pie(targetDc(), left, top, right, bottom, p.x1, p.y1, p.x2, p.y2);
+}
 
 // 56
-void DrawOnImg::solidPie(int, int, int, int, double, double) {}
+void DrawOnImg::solidPie(int left, int top, int right, int bottom, double startAngle,
+                         double endAngle) {
+  insideOnly(*this, [&] { fillPie(left, top, right, bottom, startAngle, endAngle); });
+}
 
 // 57
-void DrawOnImg::clearPie(int, int, int, int, double, double) {}
+void DrawOnImg::clearPie(int left, int top, int right, int bottom, double startAngle,
+                         double endAngle) {
+  inBackgroundColour(*this, [&] { solidPie(left, top, right, bottom, startAngle, endAngle); });
+}
 
 // 58
-void DrawOnImg::polyline(const POINT*, int) {}
+void DrawOnImg::polyline(const POINT* points, int count) {
+  if (drawablePoints(points, count)) Polyline(targetDc(), points, count);
+}
 
 // 59
-void DrawOnImg::polygon(const POINT*, int) {}
+void DrawOnImg::polygon(const POINT* points, int count) {
+  outlineOnly(*this, [&] { fillPolygon(points, count); });
+}
 
 // 60
-void DrawOnImg::fillPolygon(const POINT*, int) {}
+void DrawOnImg::fillPolygon(const POINT* points, int count) {
+  if (drawablePoints(points, count)) Polygon(targetDc(), points, count);
+}
 
 // 61
-void DrawOnImg::solidPolygon(const POINT*, int) {}
+void DrawOnImg::solidPolygon(const POINT* points, int count) {
+  insideOnly(*this, [&] { fillPolygon(points, count); });
+}
 
 // 62
-void DrawOnImg::clearPolygon(const POINT*, int) {}
+void DrawOnImg::clearPolygon(const POINT* points, int count) {
+  inBackgroundColour(*this, [&] { solidPolygon(points, count); });
+}
 
 // 63
-void DrawOnImg::floodFill(int, int, COLORREF) {}
+void DrawOnImg::floodFill(int x, int y, COLORREF border) {
+  ExtFloodFill(targetDc(), x, y, border, FLOODFILLBORDER);
+}
 
-// 31
-void DrawOnWnd::moveTo(int, int) {}
+// 31: both contexts and the stored position move together.
+void DrawOnWnd::moveTo(int x, int y) {
+  GraphContext& g = graphContext;
+  LockGuard guard(g.lock);
+  MoveToEx(g.targetDc, x, y, nullptr);
+  if (g.windowDc) MoveToEx(g.windowDc, x, y, nullptr);
+  g.currentImage->currentX = x;
+  g.currentImage->currentY = y;
+}
 
-// 33
-void DrawOnWnd::line(int, int, int, int) {}
+// 33: while buffered the window's current point still follows, so that a later unbuffered
+// line from the current point starts at the same place on both.
+void DrawOnWnd::line(int x1, int y1, int x2, int y2) {
+  GraphContext& g = graphContext;
+  drawMirrored([&](HDC dc) {
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+    if (dc == g.targetDc && g.buffered && g.windowDc) MoveToEx(g.windowDc, x2, y2, nullptr);
+  });
+}
 
 // 35
-void DrawOnWnd::lineTo(int, int) {}
+void DrawOnWnd::lineTo(int x, int y) {
+  DrawOnImg::lineTo(x, y);  // reaches this target's line through the interface
+}
 
 // 37
-void DrawOnWnd::fillRectangle(int, int, int, int) {}
+void DrawOnWnd::fillRectangle(int left, int top, int right, int bottom) {
+  drawMirrored([&](HDC dc) { Rectangle(dc, left, top, right, bottom); });
+}
 
 // 42
-void DrawOnWnd::fillCircle(int, int, int) {}
+void DrawOnWnd::fillCircle(int x, int y, int radius) {
+  drawMirrored([&](HDC dc) { circleOn(dc, x, y, radius); });
+}
 
 // 46
-void DrawOnWnd::fillEllipse(int, int, int, int) {}
+void DrawOnWnd::fillEllipse(int left, int top, int right, int bottom) {
+  drawMirrored([&](HDC dc) { Ellipse(dc, left, top, right, bottom); });
+}
 
 // 50
-void DrawOnWnd::fillRoundRect(int, int, int, int, int, int) {}
+void DrawOnWnd::fillRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
+                              int ellipseHeight) {
+  drawMirrored(
+      [&](HDC dc) { RoundRect(dc, left, top, right, bottom, ellipseWidth, ellipseHeight); });
+}
 
-// 53
-void DrawOnWnd::arc(int, int, int, int, double, double) {}
+// 53: the end points come from this target's own slot, before the lock is taken.
+void DrawOnWnd::arc(int left, int top, int right, int bottom, double startAngle, double endAngle) {
+  const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
+  drawMirrored([&](HDC dc) { Arc(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
+}
 
 // 55
-void DrawOnWnd::fillPie(int, int, int, int, double, double) {}
+void DrawOnWnd::fillPie(int left, int top, int right, int bottom, double startAngle,
+                        double endAngle) {
+  const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
+  drawMirrored([&](HDC dc) { Pie(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
+}
 
 // 58
-void DrawOnWnd::polyline(const POINT*, int) {}
+void DrawOnWnd::polyline(const POINT* points, int count) {
+  if (!drawablePoints(points, count)) return;
+  drawMirrored([&](HDC dc) { Polyline(dc, points, count); });
+}
 
 // 60
-void DrawOnWnd::fillPolygon(const POINT*, int) {}
+void DrawOnWnd::fillPolygon(const POINT* points, int count) {
+  if (!drawablePoints(points, count)) return;
+  drawMirrored([&](HDC dc) { Polygon(dc, points, count); });
+}
 
 // 63
-void DrawOnWnd::floodFill(int, int, COLORREF) {}
+void DrawOnWnd::floodFill(int x, int y, COLORREF border) {
+  drawMirrored([&](HDC dc) { ExtFloodFill(dc, x, y, border, FLOODFILLBORDER); });
+}
 
 }  // namespace Slate
