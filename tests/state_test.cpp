@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "context.h"
+#include "support/host.h"
 #include "surface.h"
 
 using namespace Slate;
@@ -62,8 +63,12 @@ TEST_F(ImageState, ClearingAGreyFillsEveryByteIncludingTheHighOnes) {
   EXPECT_EQ(wrong, 0);
 
   target().setBkColor(RGB(255, 255, 255));
+  image.currentX = 9;
+  image.currentY = 4;
   target().clearDevice();
   EXPECT_EQ(countPixels(image, 0xFFFFFFFFu), image.width * image.height);
+  EXPECT_EQ(target().getCurrentX(), 0);
+  EXPECT_EQ(target().getCurrentY(), 0);
 }
 
 TEST_F(ImageState, ClearingAColourStoresItInPixelOrderEverywhere) {
@@ -108,6 +113,12 @@ TEST_F(ImageState, LineColourReappliesTheImagesOwnLineStyle) {
   EXPECT_EQ(image.lineColor, RGB(9, 8, 7));
   EXPECT_EQ(spy.getLineColor(), RGB(9, 8, 7));
   EXPECT_EQ(spy.lineStyleArg, &image.lineStyle);
+
+  // Through the real slot the pen in the context takes the colour.
+  target().setLineColor(RGB(1, 200, 3));
+  EXTLOGPEN pen = {};
+  GetObjectW(GetCurrentObject(image.dc, OBJ_PEN), sizeof(pen), &pen);
+  EXPECT_EQ(pen.elpColor, RGB(1, 200, 3));
 }
 
 TEST_F(ImageState, FillColourRebuildsASolidBrushAndDeletesTheOldOne) {
@@ -124,6 +135,12 @@ TEST_F(ImageState, FillColourOfAHatchGoesThroughTheFillStyleSlot) {
   spy.setFillColor(RGB(1, 1, 1));
   EXPECT_EQ(spy.fillStyleArg, &image.fillStyle);
   EXPECT_EQ(image.fillColor, RGB(1, 1, 1));
+
+  target().setFillColor(RGB(0, 128, 0));  // the real slot rebuilds the hatch in the colour
+  LOGBRUSH brush = {};
+  GetObjectW(GetCurrentObject(image.dc, OBJ_BRUSH), sizeof(brush), &brush);
+  EXPECT_EQ(brush.lbStyle, static_cast<UINT>(BS_HATCHED));
+  EXPECT_EQ(brush.lbColor, RGB(0, 128, 0));
 }
 
 TEST_F(ImageState, FillColourOfAPatternOnlyStoresTheColour) {
@@ -246,27 +263,10 @@ TEST_F(ImageState, ClipRegionLimitsPixelsButNotTheCaller) {
 
 // ---- The window target -------------------------------------------------------------------
 
-// The window's own pixels, read back through its DC (this sees drawing made from another
-// thread even before the screen shows it).
-std::vector<DWORD> readWindow() {
+// The window's whole client area as its own DC holds it.
+SlateTest::Pixels shownOnWindow() {
   const GraphWnd& window = graphContext.window;
-  std::vector<DWORD> out(static_cast<size_t>(window.width) * window.height);
-  DWORD* bits = nullptr;
-  HBITMAP dib = createPixelSurface(window.width, window.height, &bits);
-  HDC screen = GetDC(window.hwnd);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ placeholder = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, window.width, window.height, screen, 0, 0, SRCCOPY);
-  for (size_t i = 0; i < out.size(); ++i) out[i] = bits[i] & 0x00FFFFFF;
-  SelectObject(memory, placeholder);
-  DeleteDC(memory);
-  ReleaseDC(window.hwnd, screen);
-  DeleteObject(dib);
-  return out;
-}
-
-DWORD windowPixel(const std::vector<DWORD>& shown, int x, int y) {
-  return shown[static_cast<size_t>(y) * graphContext.window.width + x];
+  return SlateTest::readWindow(window.hwnd, 0, 0, window.width, window.height);
 }
 
 class WindowState : public ::testing::Test {
@@ -294,18 +294,18 @@ TEST_F(WindowState, ClearingStoresTheFullValueAndShowsItUnlessBuffered) {
   target().setBkColor(RGB(0x80, 0x80, 0x80));
   target().clearDevice();
   EXPECT_EQ(countPixels(window, 0x00808080u), window.width * window.height);  // high byte 0
-  EXPECT_EQ(windowPixel(readWindow(), 450, 300), 0x00808080u);
+  EXPECT_EQ(shownOnWindow().at(450, 300), 0x00808080u);
 
   beginBufferedDrawing();
   target().setBkColor(RGB(255, 0, 0));
   window.currentX = 12;
   target().clearDevice();
   EXPECT_EQ(countPixels(window, 0x00FF0000u), window.width * window.height);
-  EXPECT_EQ(windowPixel(readWindow(), 450, 300), 0x00808080u);  // not yet on the window
+  EXPECT_EQ(shownOnWindow().at(450, 300), 0x00808080u);  // not yet on the window
   EXPECT_EQ(target().getCurrentX(), 0);
   EXPECT_EQ(target().getCurrentY(), 0);
   endBufferedDrawing();
-  EXPECT_EQ(windowPixel(readWindow(), 899, 599), 0x00FF0000u);
+  EXPECT_EQ(shownOnWindow().at(899, 599), 0x00FF0000u);
 }
 
 TEST_F(WindowState, StateSettersReachBothContextsWhileBuffered) {
@@ -370,12 +370,12 @@ TEST_F(WindowState, OriginMovesPixelsOnBothContexts) {
   target().putPixel(0, 0, RGB(0x11, 0x22, 0x33));
   EXPECT_EQ(pixelAt(window, 100, 50), 0x00112233u);
   EXPECT_EQ(target().getPixel(0, 0), RGB(0x11, 0x22, 0x33));
-  EXPECT_EQ(windowPixel(readWindow(), 100, 50), 0x00112233u);
+  EXPECT_EQ(shownOnWindow().at(100, 50), 0x00112233u);
 
   beginBufferedDrawing();
   target().putPixel(1, 0, RGB(0x44, 0x55, 0x66));
   EXPECT_EQ(pixelAt(window, 101, 50), 0x00445566u);
-  EXPECT_EQ(windowPixel(readWindow(), 101, 50), 0u);
+  EXPECT_EQ(shownOnWindow().at(101, 50), 0u);
 }
 
 TEST_F(WindowState, ClearClipRegionFillsTheWindowEvenWhileBuffered) {
@@ -387,16 +387,19 @@ TEST_F(WindowState, ClearClipRegionFillsTheWindowEvenWhileBuffered) {
   DeleteObject(clip);
   beginBufferedDrawing();
   target().clearClipRegion();
-  const std::vector<DWORD> shown = readWindow();
+  const SlateTest::Pixels shown = shownOnWindow();
   int wrong = 0;
   for (int y = 0; y < 40; ++y) {
     for (int x = 0; x < 40; ++x) {
       const DWORD expected = (x >= 10 && x < 20 && y >= 10 && y < 15) ? 0x000000FFu : 0u;
       wrong += pixelAt(window, x, y) != expected;
-      wrong += windowPixel(shown, x, y) != expected;
+      wrong += shown.at(x, y) != expected;
     }
   }
   EXPECT_EQ(wrong, 0);
+  // The window is told to show the fill at once, not at its next message.
+  EXPECT_TRUE(SlateTest::waitUntil(
+      [&] { return SlateTest::captureScreen(window.hwnd, 10, 10, 10, 5).count(0xFF) == 50; }));
   for (HDC dc : {back(), front()}) {
     XFORM applied;
     GetWorldTransform(dc, &applied);
@@ -411,7 +414,7 @@ TEST_F(WindowState, ClearClipRegionWithoutARegionClearsTheWindow) {
   window.currentX = 5;
   target().clearClipRegion();
   EXPECT_EQ(countPixels(window, 0x0000FF00u), window.width * window.height);
-  EXPECT_EQ(windowPixel(readWindow(), 899, 599), 0x0000FF00u);
+  EXPECT_EQ(shownOnWindow().at(899, 599), 0x0000FF00u);
   EXPECT_EQ(target().getCurrentX(), 0);
 }
 

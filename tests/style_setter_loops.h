@@ -38,14 +38,14 @@ inline void lineSetters(Slate::DrawOnImg& t) {
 }
 
 // Ends with a hatched brush of hatch (kRepeats - 1) % 6.
-inline void fillSetters(Slate::DrawOnImg& t) {
+inline void fillSetters(Slate::DrawOnImg& t, int patternRepeats = kPatternRepeats) {
   Slate::IMAGE picture(8, 8);
-  repeat("setFillStyle(values)", kPatternRepeats, [&](int i) {
+  repeat("setFillStyle(values)", patternRepeats, [&](int i) {
     const int style = i % 3 == 0 ? BS_HATCHED : i % 3 == 1 ? BS_PATTERN : BS_DIBPATTERN;
     t.setFillStyle(style, i % 6, &picture);
   });
   BYTE bytes[8] = {};
-  repeat("setFillStyle(bytes)", kPatternRepeats, [&](int i) {
+  repeat("setFillStyle(bytes)", patternRepeats, [&](int i) {
     bytes[0] = static_cast<BYTE>(i);
     t.setFillStyle(bytes);
   });

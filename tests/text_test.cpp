@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "context.h"
-#include "surface.h"
+#include "support/host.h"
 
 using namespace Slate;
 
@@ -259,27 +259,10 @@ TEST_F(ImageText, NullTextAndRecordsAreRefused) {
 
 // ---- The window target -------------------------------------------------------------------
 
-// The window's own pixels, read back through its DC (this sees drawing made from another
-// thread even before the screen shows it).
-std::vector<DWORD> readWindow() {
+// The window's whole client area as its own DC holds it.
+SlateTest::Pixels shownOnWindow() {
   const GraphWnd& window = graphContext.window;
-  std::vector<DWORD> out(static_cast<size_t>(window.width) * window.height);
-  DWORD* bits = nullptr;
-  HBITMAP dib = createPixelSurface(window.width, window.height, &bits);
-  HDC screen = GetDC(window.hwnd);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ placeholder = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, window.width, window.height, screen, 0, 0, SRCCOPY);
-  for (size_t i = 0; i < out.size(); ++i) out[i] = bits[i] & 0x00FFFFFF;
-  SelectObject(memory, placeholder);
-  DeleteDC(memory);
-  ReleaseDC(window.hwnd, screen);
-  DeleteObject(dib);
-  return out;
-}
-
-int countValues(const std::vector<DWORD>& pixels, DWORD value) {
-  return static_cast<int>(std::count(pixels.begin(), pixels.end(), value));
+  return SlateTest::readWindow(window.hwnd, 0, 0, window.width, window.height);
 }
 
 class WindowText : public ::testing::Test {
@@ -326,10 +309,10 @@ TEST_F(WindowText, TextReachesTheWindowInItsColourUnlessBuffered) {
   setTextStyle(32, 0, L"华文新魏");
   logFace("华文新魏 (window)", window.clientDc);
   writeTextAt(20, 20, L"恭喜你");
-  std::vector<DWORD> shown = readWindow();
-  const int red = countValues(shown, 0x00FF0000);
+  SlateTest::Pixels shown = shownOnWindow();
+  const int red = shown.count(0x00FF0000);
   EXPECT_GT(red, 50);
-  EXPECT_EQ(red + countValues(shown, 0), static_cast<int>(shown.size()));
+  EXPECT_EQ(red + shown.count(0), static_cast<int>(shown.data.size()));
   EXPECT_EQ(countPixels(window, 0x00FF0000), red);
 
   // writeText goes through the window's writeTextAt and advances the position.
@@ -339,20 +322,21 @@ TEST_F(WindowText, TextReachesTheWindowInItsColourUnlessBuffered) {
   target().writeText(L"AB");
   EXPECT_EQ(window.currentX, 20 + target().textWidth(L"AB"));
   EXPECT_GT(countPixels(window, 0x00FF0000), red);
-  EXPECT_EQ(countValues(readWindow(), 0x00FF0000), red);  // back buffer only
+  EXPECT_EQ(shownOnWindow().count(0x00FF0000), red);  // back buffer only
   endBufferedDrawing();
-  EXPECT_EQ(countValues(readWindow(), 0x00FF0000), countPixels(window, 0x00FF0000));
+  EXPECT_EQ(shownOnWindow().count(0x00FF0000), countPixels(window, 0x00FF0000));
 }
 
 TEST_F(WindowText, WriteTextInRectDrawsAlikeOnBothAndReturnsTheBackBuffersResult) {
   setTextColor(RGB(0, 255, 0));
+  const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   RECT box = {100, 100, 400, 200};
-  const int result =
-      target().writeTextInRect(L"centred text", &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  EXPECT_EQ(result, target().textHeight(L"centred text"));
-  const std::vector<DWORD> shown = readWindow();
-  EXPECT_GT(countValues(shown, 0x0000FF00), 0);
-  EXPECT_TRUE(std::equal(shown.begin(), shown.end(), window.pixels));
+  const int result = target().writeTextInRect(L"centred text", &box, flags);
+  RECT same = {100, 100, 400, 200};
+  EXPECT_EQ(result, DrawTextW(window.dc, L"centred text", -1, &same, flags));  // draws alike
+  const SlateTest::Pixels shown = shownOnWindow();
+  EXPECT_GT(shown.count(0x0000FF00), 0);
+  EXPECT_TRUE(std::equal(shown.data.begin(), shown.data.end(), window.pixels));
 
   // A measuring call changes the caller's rectangle once and draws nothing.
   RECT measure = {0, 0, 50, 0};

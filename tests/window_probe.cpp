@@ -11,6 +11,7 @@
 //   show-console         OPEN_SHOW_CONSOLE without a console allocates one and frees it
 //   close-drawing        draws in a loop until the user closes the window
 //   close-waiting        waits for mouse messages until the user closes the window
+//   exit-with-window     returns from main with the window open: static destruction closes it
 #include <conio.h>
 
 #include <cstdio>
@@ -164,5 +165,6 @@ int main(int argc, char** argv) {
   if (name == "show-console") return showConsole();
   if (name == "close-drawing") closeDrawing();
   if (name == "close-waiting") closeWaiting();
+  if (name == "exit-with-window") return openGraphWindow(300, 200, 0) ? 0 : 1;
   return 2;
 }

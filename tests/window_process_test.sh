@@ -33,14 +33,16 @@ wait_ready() {
   fail "the probe never got ready"
 }
 
-# Waits for the probe to end, at most $1 seconds; sets $status.
+# Waits for the probe to end, at most $1 seconds, then stops it; sets $status.
 wait_end() {
-  (sleep "$1"; kill -9 "$pid") 2>/dev/null &
-  local killer=$!
+  local ticks=$(($1 * 50))
+  while kill -0 "$pid" 2>/dev/null && [ "$ticks" -gt 0 ]; do
+    sleep 0.02
+    ticks=$((ticks - 1))
+  done
+  kill -9 "$pid" 2>/dev/null
   wait "$pid"
   status=$?
-  kill "$killer" 2>/dev/null
-  wait "$killer" 2>/dev/null
 }
 
 result() { cat "$work/result" 2>/dev/null || echo "no result"; }
@@ -89,6 +91,12 @@ case "$case_name" in
     close_by_user
     [ "$status" -eq 0 ] || fail "exit status $status, not 0"
     [ -f "$work/destroyed" ] || fail "exit() did not run the static destructors"
+    ;;
+  exit-with-window)
+    start_probe 0 exit-with-window
+    wait_end 10
+    [ "$status" -eq 0 ] || fail "exit status $status, not 0"
+    [ -f "$work/destroyed" ] || fail "the static destructors did not run"
     ;;
   close-drawing-console)
     start_probe 1 close-drawing
