@@ -6,6 +6,7 @@
 
 #include "context.h"
 #include "support/host.h"
+#include "support/window_fixture.h"
 #include "surface.h"
 
 using namespace Slate;
@@ -263,29 +264,10 @@ TEST_F(ImageState, ClipRegionLimitsPixelsButNotTheCaller) {
 
 // ---- The window target -------------------------------------------------------------------
 
-// The window's whole client area as its own DC holds it.
-SlateTest::Pixels shownOnWindow() {
-  const GraphWnd& window = graphContext.window;
-  return SlateTest::readWindow(window.hwnd, 0, 0, window.width, window.height);
-}
+using SlateTest::shownOnWindow;
 
-class WindowState : public ::testing::Test {
+class WindowState : public SlateTest::WindowTargetTest {
  protected:
-  static void SetUpTestSuite() {
-    if (graphContext.window.hwnd == nullptr) openGraphWindow(900, 600, 0);
-  }
-  void SetUp() override {
-    ASSERT_NE(graphContext.window.hwnd, nullptr);
-    setDrawTarget(nullptr);
-    target().resetDefaults();
-    target().clearDevice();
-  }
-  void TearDown() override {
-    endBufferedDrawing();
-    setDrawTarget(nullptr);
-    target().resetDefaults();
-  }
-  GraphWnd& window = graphContext.window;
   HDC back() const { return window.dc; }
   HDC front() const { return window.clientDc; }
 };

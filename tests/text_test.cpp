@@ -11,6 +11,7 @@
 
 #include "context.h"
 #include "support/host.h"
+#include "support/window_fixture.h"
 
 using namespace Slate;
 
@@ -259,29 +260,9 @@ TEST_F(ImageText, NullTextAndRecordsAreRefused) {
 
 // ---- The window target -------------------------------------------------------------------
 
-// The window's whole client area as its own DC holds it.
-SlateTest::Pixels shownOnWindow() {
-  const GraphWnd& window = graphContext.window;
-  return SlateTest::readWindow(window.hwnd, 0, 0, window.width, window.height);
-}
+using SlateTest::shownOnWindow;
 
-class WindowText : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    if (graphContext.window.hwnd == nullptr) openGraphWindow(900, 600, 0);
-  }
-  void SetUp() override {
-    ASSERT_NE(graphContext.window.hwnd, nullptr);
-    setDrawTarget(nullptr);
-    target().resetDefaults();
-    target().clearDevice();
-  }
-  void TearDown() override {
-    endBufferedDrawing();
-    target().resetDefaults();
-  }
-  GraphWnd& window = graphContext.window;
-};
+class WindowText : public SlateTest::WindowTargetTest {};
 
 TEST_F(WindowText, OneFontServesBothContextsAndTheOldOnesAreDeleted) {
   HGDIOBJ backBefore = GetCurrentObject(window.dc, OBJ_FONT);
