@@ -81,11 +81,11 @@ Image8 render_title() {
           double uy = d > 1e-6 ? (y - (ny * scale + top)) / d : 0.0;
           double lx = -0.45, ly = -0.6, lz = 0.66;  // light from the upper left
           double diffuse = clampd(ux * k * lx + uy * k * ly + nz * lz, 0.0, 1.0);
-          double spec = det_pow(diffuse, 24.0);
+          double shine = det_pow(diffuse, 24.0);
           double g = clampd(fy / 10.0, 0.0, 1.0);  // gold at the top to red at the baseline
           Color fill = g < 0.5 ? mix(hex(0xfff090), hex(0xffa020), g * 2.0)
                                : mix(hex(0xffa020), hex(0xd83010), (g - 0.5) * 2.0);
-          Color letter = fill * (0.45 + 0.7 * diffuse) + rgb(1.0, 1.0, 0.95) * (0.6 * spec);
+          Color letter = fill * (0.45 + 0.7 * diffuse) + rgb(1.0, 1.0, 0.95) * (0.6 * shine);
           c = mix(c, letter, cover);
         }
       }
