@@ -43,6 +43,20 @@ SIZE textExtent(const wchar_t* text) {
   return size;
 }
 
+// The fields both long setTextStyle forms take from their arguments; the flags keep only
+// their low byte.
+void setShape(LOGFONTW& font, int height, int width, int escapement, int orientation, int weight,
+              int italic, int underline, int strikeOut) {
+  font.lfHeight = height;
+  font.lfWidth = width;
+  font.lfEscapement = escapement;
+  font.lfOrientation = orientation;
+  font.lfWeight = weight;
+  font.lfItalic = static_cast<BYTE>(italic);
+  font.lfUnderline = static_cast<BYTE>(underline);
+  font.lfStrikeOut = static_cast<BYTE>(strikeOut);
+}
+
 }  // namespace
 
 // 64
@@ -87,14 +101,7 @@ void DrawOnImg::setTextStyle(int height, int width, const wchar_t* face, int esc
                              int charSet, int outPrecision, int clipPrecision, int quality,
                              int pitchAndFamily) {
   LOGFONTW font = {};
-  font.lfHeight = height;
-  font.lfWidth = width;
-  font.lfEscapement = escapement;
-  font.lfOrientation = orientation;
-  font.lfWeight = weight;
-  font.lfItalic = static_cast<BYTE>(italic);
-  font.lfUnderline = static_cast<BYTE>(underline);
-  font.lfStrikeOut = static_cast<BYTE>(strikeOut);
+  setShape(font, height, width, escapement, orientation, weight, italic, underline, strikeOut);
   font.lfCharSet = static_cast<BYTE>(charSet);
   font.lfOutPrecision = static_cast<BYTE>(outPrecision);
   font.lfClipPrecision = static_cast<BYTE>(clipPrecision);
@@ -110,14 +117,7 @@ void DrawOnImg::setTextStyle(int height, int width, const wchar_t* face, int esc
                              int strikeOut) {
   LOGFONTW font = {};
   this->getTextStyle(&font);
-  font.lfHeight = height;
-  font.lfWidth = width;
-  font.lfEscapement = escapement;
-  font.lfOrientation = orientation;
-  font.lfWeight = weight;
-  font.lfItalic = static_cast<BYTE>(italic);
-  font.lfUnderline = static_cast<BYTE>(underline);
-  font.lfStrikeOut = static_cast<BYTE>(strikeOut);
+  setShape(font, height, width, escapement, orientation, weight, italic, underline, strikeOut);
   copyFaceName(font, face);
   this->setTextStyle(&font);
 }
