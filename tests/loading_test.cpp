@@ -9,6 +9,7 @@
 #include "context.h"
 #include "global_memory.h"
 #include "test_picture.h"
+#include "support/image_shape.h"
 
 using namespace Slate;
 
@@ -45,16 +46,7 @@ void expectGrid(const IMAGE& image, int scale, DWORD outside = kFill) {
   }
 }
 
-struct Shape {
-  explicit Shape(const IMAGE& image)
-      : width(image.width), height(image.height), bitmap(image.bitmap), pixels(image.pixels) {}
-  bool operator==(const Shape& o) const {
-    return width == o.width && height == o.height && bitmap == o.bitmap && pixels == o.pixels;
-  }
-  int width, height;
-  HBITMAP bitmap;
-  DWORD* pixels;
-};
+using SlateTest::Shape;
 
 void expectUntouched(const IMAGE& image, const Shape& before) {
   EXPECT_TRUE(Shape(image) == before);

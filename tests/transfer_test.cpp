@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "context.h"
+#include "support/image_shape.h"
 
 using namespace Slate;
 
@@ -41,17 +42,7 @@ void expectPixels(const IMAGE& image, Expected expected) {
   }
 }
 
-// Snapshot of what a refused call must leave alone.
-struct Shape {
-  explicit Shape(const IMAGE& image)
-      : width(image.width), height(image.height), bitmap(image.bitmap), pixels(image.pixels) {}
-  bool operator==(const Shape& o) const {
-    return width == o.width && height == o.height && bitmap == o.bitmap && pixels == o.pixels;
-  }
-  int width, height;
-  HBITMAP bitmap;
-  DWORD* pixels;
-};
+using SlateTest::Shape;
 
 class ImageTargetTransfer : public ::testing::Test {
  protected:
