@@ -33,13 +33,13 @@ foreach(doc getting-started.md cheatsheet.md)
   endif()
 endforeach()
 
-set(SLATE_INSTALL_COMPONENTS sdk)
+set(components sdk)
 if(TARGET SlidePuzzle)
   install(TARGETS SlidePuzzle RUNTIME DESTINATION . COMPONENT game)
-  list(APPEND SLATE_INSTALL_COMPONENTS game)
+  list(APPEND components game)
 endif()
 
-foreach(component ${SLATE_INSTALL_COMPONENTS})
+foreach(component ${components})
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .
           COMPONENT ${component})
 endforeach()

@@ -59,7 +59,9 @@ install)
 archive)
   rm -rf "$work"
   mkdir -p "$work/unpacked"
-  cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >"$work/log" 2>&1 || fail "cpack"
+  for config in CPackConfig.cmake CPackConfig-Slate.cmake; do
+    cpack --config "$build/$config" -B "$work/packages" >>"$work/log" 2>&1 || fail "cpack"
+  done
   game="$(archive 'SlidePuzzle-*-win64.zip')"
   listing="$(cmake -E tar tf "$game")"
   for file in SlidePuzzle.exe README.md LICENSE; do
@@ -67,7 +69,7 @@ archive)
   done
   (cd "$work/unpacked" && cmake -E tar xf "$(archive 'Slate-*-mingw-w64.zip')") ||
     fail "unpacking"
-  package=("$work"/unpacked/*/lib/cmake/Slate)
+  package=("$work"/unpacked/Slate-*/lib/cmake/Slate)
   [ -f "${package[0]}/SlateConfig.cmake" ] || fail "no CMake package in the archive"
   consumer "$work/build" -DSlate_DIR="${package[0]}"
   run "$work/build"
