@@ -88,7 +88,7 @@ void DrawOnWnd::flushBufferedDrawing(int left, int top, int right, int bottom) {
 // 82: the whole back buffer, pixel for pixel, whatever origin or scale is in force.
 void DrawOnWnd::flushBufferedDrawing() {
   GraphContext& g = graphContext;
-  copyToWindow([&g](HDC windowDc, HDC backDc) {
+  copyToWindow([&](HDC windowDc, HDC backDc) {
     SetWorldTransform(backDc, &g.identityTransform);
     SetWorldTransform(windowDc, &g.identityTransform);
     BitBlt(windowDc, 0, 0, g.window.width, g.window.height, backDc, 0, 0, SRCCOPY);

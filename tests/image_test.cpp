@@ -113,7 +113,8 @@ TEST(ImageAssignment, SelfLargerSmallerAndEmpty) {
   IMAGE a(5, 5);
   fill(a, 0x1000);
   DWORD* pixels = a.pixels;
-  a = a;
+  const IMAGE& same = a;  // through a reference, as a caller reaches it
+  a = same;
   EXPECT_EQ(a.pixels, pixels);
   EXPECT_EQ(pixelAt(a, 4, 4), 0x1018u);
 

@@ -32,7 +32,8 @@ TEST(LineStyleValue, CopiesOwnTheirPattern) {
   EXPECT_EQ(constructed.pattern[0], 99u);
 
   DWORD* before = copy.pattern;
-  copy = copy;
+  const LINESTYLE& same = copy;  // through a reference, as a caller reaches it
+  copy = same;
   EXPECT_EQ(copy.pattern, before);
   EXPECT_EQ(copy.count, 4u);
 }
@@ -90,7 +91,8 @@ TEST(FillStyleValue, PatternImageCopiedReusedOrDeleted) {
   FILLSTYLE constructed(pattern);
   EXPECT_NE(constructed.pattern, pattern.pattern);
   IMAGE* own = constructed.pattern;
-  constructed = constructed;
+  const FILLSTYLE& same = constructed;
+  constructed = same;
   EXPECT_EQ(constructed.pattern, own);
 }
 

@@ -1,0 +1,45 @@
+# What `cmake --install` puts into a prefix, in two components:
+#   sdk   the library (include/, lib/ with the CMake package), the examples' sources, the
+#         getting-started guide and the cheatsheet, README and LICENSE;
+#   game  SlidePuzzle.exe beside README and LICENSE.
+# The package is found with find_package(Slate 1.0 CONFIG) and gives Slate::slate.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(SLATE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Slate)
+
+# slate_pixel goes along: the static runtime links it.
+install(TARGETS slate slate_pixel EXPORT SlateTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk
+        PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/slate COMPONENT sdk
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT SlateTargets NAMESPACE Slate:: DESTINATION ${SLATE_PACKAGE_DIR} COMPONENT sdk)
+
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/SlateConfig.cmake.in
+                              ${PROJECT_BINARY_DIR}/SlateConfig.cmake
+                              INSTALL_DESTINATION ${SLATE_PACKAGE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/SlateConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/SlateConfig.cmake ${PROJECT_BINARY_DIR}/SlateConfigVersion.cmake
+        DESTINATION ${SLATE_PACKAGE_DIR} COMPONENT sdk)
+
+# Sources and documents for whoever builds on the library.
+if(EXISTS ${PROJECT_SOURCE_DIR}/examples)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples COMPONENT sdk)
+endif()
+foreach(doc getting-started.md cheatsheet.md)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/docs/${doc})
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/${doc} DESTINATION docs COMPONENT sdk)
+  endif()
+endforeach()
+
+set(components sdk)
+if(TARGET SlidePuzzle)
+  install(TARGETS SlidePuzzle RUNTIME DESTINATION . COMPONENT game)
+  list(APPEND components game)
+endif()
+
+foreach(component ${components})
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .
+          COMPONENT ${component})
+endforeach()
