@@ -7,7 +7,7 @@ using namespace Slate;
 int main() {
   const int width = 800, height = 450, radius = 30;
   openGraphWindow(width, height, 0);
-  setBkColor(NAVY);
+  setBkColor(BLUE);
   setBkMode(TRANSPARENT);
   setTextColor(WHITE);
   setFillColor(YELLOW);

@@ -18,7 +18,7 @@ int main() {
 
   // A thick blue pen with round ends, so that the pieces of a stroke join smoothly.
   setLineColor(BLUE);
-  setLineStyle(PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 6, nullptr, 0);
+  setLineStyle(PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, 6);
 
   for (;;) {
     const MOUSEMSG m = getMouseMessage();

@@ -13,7 +13,7 @@ int main() {
 
   // An orange disc with a thick dark outline, radius 120, at the centre (400, 225).
   setLineColor(BLACK);
-  setLineStyle(PS_SOLID, 6, nullptr, 0);
+  setLineStyle(PS_SOLID, 6);
   setFillColor(ORANGE);
   fillCircle(400, 225, 120);
 

@@ -6,15 +6,15 @@
 
 using namespace Slate;
 
-const int SIZE = 5;   // lights per row and per column
-const int CELL = 80;  // pixels per light
+const int LIGHTS = 5;  // lights per row and per column
+const int CELL = 80;   // pixels per light
 const int LEFT = 40, TOP = 25;
 
-bool lit[SIZE][SIZE];  // lit[column][row]
+bool lit[LIGHTS][LIGHTS];  // lit[column][row]
 int moves = 0;
 
 void flip(int column, int row) {
-  if (column >= 0 && column < SIZE && row >= 0 && row < SIZE) {
+  if (column >= 0 && column < LIGHTS && row >= 0 && row < LIGHTS) {
     lit[column][row] = !lit[column][row];
   }
 }
@@ -28,8 +28,8 @@ void press(int column, int row) {
 }
 
 bool allOff() {
-  for (int column = 0; column < SIZE; ++column) {
-    for (int row = 0; row < SIZE; ++row) {
+  for (int column = 0; column < LIGHTS; ++column) {
+    for (int row = 0; row < LIGHTS; ++row) {
       if (lit[column][row]) return false;
     }
   }
@@ -39,8 +39,8 @@ bool allOff() {
 // A new game starts from all lights off and presses a few of them, so it can always be
 // solved: pressing the same lights again switches everything off.
 void newGame() {
-  for (int column = 0; column < SIZE; ++column) {
-    for (int row = 0; row < SIZE; ++row) lit[column][row] = false;
+  for (int column = 0; column < LIGHTS; ++column) {
+    for (int row = 0; row < LIGHTS; ++row) lit[column][row] = false;
   }
   press(0, 0);
   press(2, 1);
@@ -52,8 +52,8 @@ void newGame() {
 
 void draw() {
   clearDevice();
-  for (int column = 0; column < SIZE; ++column) {
-    for (int row = 0; row < SIZE; ++row) {
+  for (int column = 0; column < LIGHTS; ++column) {
+    for (int row = 0; row < LIGHTS; ++row) {
       const int x = LEFT + column * CELL, y = TOP + row * CELL;
       setFillColor(lit[column][row] ? YELLOW : DARKGRAY);
       solidRoundRect(x + 5, y + 5, x + CELL - 5, y + CELL - 5, 20, 20);
@@ -94,7 +94,7 @@ int main() {
     } else {
       // Which light is under the mouse? Clicks beside the board do nothing.
       const int column = (m.x - LEFT) / CELL, row = (m.y - TOP) / CELL;
-      if (m.x < LEFT || m.y < TOP || column >= SIZE || row >= SIZE) continue;
+      if (m.x < LEFT || m.y < TOP || column >= LIGHTS || row >= LIGHTS) continue;
       press(column, row);
       ++moves;
     }

@@ -10,15 +10,15 @@ int main() {
   clearDevice();
   setTextColor(BLACK);
 
-  // The dash styles. setLineStyle takes a style, a thickness in pixels, and a dash
-  // pattern that only PS_USERSTYLE uses.
-  setLineColor(NAVY);
+  // The dash styles, one pixel wide. setLineStyle takes a style, a thickness in pixels,
+  // and a dash pattern that only PS_USERSTYLE uses.
+  setLineColor(BLUE);
   const int styles[5] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT};
   const wchar_t* names[5] = {L"PS_SOLID", L"PS_DASH", L"PS_DOT", L"PS_DASHDOT", L"PS_DASHDOTDOT"};
   for (int i = 0; i < 5; ++i) {
     const int y = 30 + i * 40;
     writeTextAt(20, y - 8, names[i]);
-    setLineStyle(styles[i], 2, nullptr, 0);
+    setLineStyle(styles[i], 1);
     line(160, y, 420, y);
   }
 
@@ -35,19 +35,19 @@ int main() {
   for (int i = 0; i < 3; ++i) {
     const int y = 300 + i * 50;
     writeTextAt(20, y - 8, capNames[i]);
-    setLineColor(TEAL);
-    setLineStyle(PS_SOLID | caps[i], 24, nullptr, 0);
+    setLineColor(CYAN);
+    setLineStyle(PS_SOLID | caps[i], 24);
     line(180, y, 400, y);
   }
   setLineColor(RED);
-  setLineStyle(PS_SOLID, 1, nullptr, 0);
+  setLineStyle(PS_SOLID, 1);
   line(180, 270, 180, 430);
   line(400, 270, 400, 430);
 
   // A fan: lines from one corner, each in its own colour and a little thicker.
   for (int i = 0; i <= 12; ++i) {
     setLineColor(RGB(20 * i, 40, 255 - 20 * i));
-    setLineStyle(PS_SOLID, 1 + i / 3, nullptr, 0);
+    setLineStyle(PS_SOLID, 1 + i / 3);
     line(460, 430, 460 + i * 26, 30 + i * i * 2);
   }
 

@@ -23,14 +23,14 @@ int main() {
   // The hatch: light blue crossing lines over the whole window. A hatched fill style
   // paints its lines in the fill colour.
   setFillColor(LIGHTBLUE);
-  setFillStyle(BS_HATCHED, HS_DIAGCROSS, nullptr);
+  setFillStyle(BS_HATCHED, HS_DIAGCROSS);
   solidRectangle(0, 0, 799, 449);
 
   // From now on: plain (solid) fills in orange and thick dark red edges.
-  setFillStyle(BS_SOLID, 0, nullptr);
+  setFillStyle(BS_SOLID);
   setFillColor(ORANGE);
-  setLineColor(MAROON);
-  setLineStyle(PS_SOLID, 4, nullptr, 0);
+  setLineColor(RED);
+  setLineStyle(PS_SOLID, 4);
   setTextColor(BLACK);
 
   POINT triangle[3];

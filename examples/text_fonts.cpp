@@ -13,7 +13,7 @@ int main() {
   setBkMode(TRANSPARENT);
 
   // A title centred with textWidth: half the text's width left of the middle.
-  setTextColor(MAROON);
+  setTextColor(RED);
   setTextStyle(48, 0, L"Times New Roman");
   const wchar_t* title = L"Text and fonts";
   writeTextAt(400 - textWidth(title) / 2, 10, title);
@@ -29,7 +29,7 @@ int main() {
 
   // The longer form also takes the angle (in tenths of a degree), the weight and the
   // italic, underline and strike-out switches.
-  setTextColor(NAVY);
+  setTextColor(BLUE);
   setTextStyle(28, 0, L"Arial", 0, 0, FW_BOLD, false, false, false);
   writeTextAt(30, 200, L"Bold");
   setTextStyle(28, 0, L"Arial", 0, 0, FW_NORMAL, true, false, false);
@@ -39,9 +39,12 @@ int main() {
   setTextStyle(28, 0, L"Arial", 0, 0, FW_NORMAL, false, false, true);
   writeTextAt(390, 200, L"Struck out");
 
+  // The short form changes only the height, width and face: back to plain text needs the
+  // long form again.
+  setTextStyle(24, 0, L"Arial", 0, 0, FW_NORMAL, false, false, false);
+
   // writeText continues from the current position, so pieces in different colours make one
   // line.
-  setTextStyle(24, 0, L"Arial");
   moveTo(30, 260);
   setTextColor(RED);
   writeText(L"Red, ");
@@ -57,14 +60,15 @@ int main() {
 
   // A paragraph wrapped inside a rectangle, with a frame drawn around it.
   setTextColor(BLACK);
-  setTextStyle(20, 0, L"Arial");
-  RECT box = {30, 310, 500, 430};
+  setTextStyle(20, 0, L"Arial", 0, 0, FW_NORMAL, false, false, false);
+  RECT box = {30, 320, 500, 390};
   setLineColor(GRAY);
   rectangle(box.left - 6, box.top - 6, box.right + 6, box.bottom + 6);
-  writeTextInRect(L"writeTextInRect breaks long text into lines that fit inside the "
-                  L"rectangle it is given, and can centre each line, as this paragraph "
-                  L"shows.",
-                  &box, DT_CENTER | DT_WORDBREAK);
+  writeTextInRect(
+      L"writeTextInRect breaks long text into lines that fit inside the "
+      L"rectangle it is given, and can centre each line, as this paragraph "
+      L"shows.",
+      &box, DT_CENTER | DT_WORDBREAK);
 
   for (;;) getMouseMessage();  // until the window is closed
 }

@@ -95,7 +95,7 @@ check_reference() {
 
 # A drag along three sides of a box leaves a blue stroke on exactly those sides; moving
 # without the button draws nothing; a right click gives a clean page.
-PEN=0000FF
+PEN=0000AA
 CANVAS="0 40 800 410"
 check_drawing_pad() {
   sleep 1
@@ -105,7 +105,8 @@ check_drawing_pad() {
   xdotool mousemove $((x + 150)) $((y + 150)) sleep 0.1 mousedown 1 sleep 0.1 \
     mousemove $((x + 650)) $((y + 150)) sleep 0.1 mousemove $((x + 650)) $((y + 350)) sleep 0.1 \
     mousemove $((x + 150)) $((y + 350)) sleep 0.1 mouseup 1 sleep 0.1 \
-    mousemove $((x + 400)) $((y + 250)) sleep 0.1 mousemove $((x + 150)) $((y + 200)) sleep 0.5
+    mousemove $((x + 400)) $((y + 250)) sleep 0.1 mousemove $((x + 150)) $((y + 200)) sleep 0.1 \
+    mousemove 1279 1023 sleep 0.5
   capture stroke
   local side
   # Each side, a band 10 pixels across the 6-pixel pen: at least 95 % of the stroke is there.
@@ -126,7 +127,7 @@ check_drawing_pad() {
 
 # Two looks 0.3 s apart each show exactly one whole ball (its area within 10 % of a disc of
 # radius 30: no trail of earlier frames, no frame half drawn), and the ball has moved.
-BALL=FFFF00
+BALL=FFFF55
 check_bouncing_ball() {
   sleep 1
   capture first
@@ -148,7 +149,7 @@ check_bouncing_ball() {
 }
 
 # The board as the screen shows it, row by row: 1 for a lit light (its centre is yellow).
-LIT=FFFF00
+LIT=FFFF55
 board() {
   capture board
   convert "$E2E_WORK/board.png" -crop 400x400+40+25 +repage -sample '5x5!' txt:- |
@@ -166,6 +167,7 @@ press() { click_at $((40 + 80 * $1 + 40)) $((25 + 80 * $2 + 40)); }
 LEVEL="11101 11101 01111 11011 01010"
 check_lights_out() {
   wait_until 10 board_is "$LEVEL" || e2e_fail "the board at the start is $BOARD"
+  cp "$E2E_WORK/board.png" "$E2E_WORK/start.png"
   press 2 1
   wait_until 5 board_is "11001 10011 01011 11011 01010" || e2e_fail "after one press: $BOARD"
   press 0 0
@@ -174,13 +176,13 @@ check_lights_out() {
   press 4 1
   wait_until 5 board_is "00000 00000 00000 00000 00000" || e2e_fail "not solved: $BOARD"
   local green=0
-  wait_until 5 eval 'capture won; green=$(count won "500 210 300 100" 90EE90); [ "$green" -ge 200 ]' ||
+  wait_until 5 eval 'capture won; green=$(count won "500 210 300 100" 55FF55); [ "$green" -ge 200 ]' ||
     e2e_fail "no win message ($green pixels of it)"
   e2e_pass "solved in five presses, the win written"
   click_at 600 400
   wait_until 5 board_is "$LEVEL" || e2e_fail "no new game after the win: $BOARD"
   e2e_pass "a click starts a new game"
-  keep won
+  keep start
 }
 
 E2E_BUILD="$(dirname "$GAME_EXE")"
