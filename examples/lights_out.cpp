@@ -77,12 +77,14 @@ void draw() {
     setTextStyle(20, 0, L"Arial");
     writeTextAt(500, 270, L"Click to play again.");
   }
+  flushBufferedDrawing();  // show the finished picture at once
 }
 
 int main() {
   openGraphWindow(800, 450, 0);
   setBkColor(BLACK);
   setBkMode(TRANSPARENT);
+  beginBufferedDrawing();  // draw() shows each picture only when it is complete
   newGame();
   draw();
 
