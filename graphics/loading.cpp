@@ -8,6 +8,7 @@
 
 #include "context.h"
 #include "global_memory.h"
+#include "window_target.h"
 
 namespace Slate {
 
@@ -54,16 +55,9 @@ void render(IPicture* picture, IMAGE* dst, SIZE size) {
   OLE_YSIZE_HIMETRIC hmHeight = 0;
   picture->get_Width(&hmWidth);
   picture->get_Height(&hmHeight);
-  auto draw = [&] {
+  lockedIfWindow(dst == &graphContext.window, [&] {
     picture->Render(dst->dc, 0, 0, size.cx, size.cy, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-  };
-  if (dst == &graphContext.window) {
-    // The GUI thread paints from this context; it must not read it while it is drawn.
-    LockGuard guard(graphContext.lock);
-    draw();
-  } else {
-    draw();
-  }
+  });
 }
 
 // The stream reads the block in place and leaves its ownership with the GlobalMemory.
