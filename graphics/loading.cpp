@@ -1,29 +1,24 @@
 // Pictures from the program's own resources: the resource is copied into a block of global
-// memory, decoded there by the platform picture decoder and rendered into an IMAGE.
+// memory, decoded there by the platform's picture decoders and rendered into an IMAGE. The
+// steps from the block onwards are shared with loading from files.
 #include <objbase.h>
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "com_released.h"
 #include "context.h"
 #include "global_memory.h"
+#include "imaging_component.h"
+#include "window_target.h"
+
+#include <slate/pixel/bitmap_file.h>
 
 namespace Slate {
 
 namespace {
-
-// Releases a COM object on every way out of a scope.
-template <class Interface>
-struct Released {
-  Released() = default;
-  Released(const Released&) = delete;
-  Released& operator=(const Released&) = delete;
-  ~Released() {
-    if (object) object->Release();
-  }
-  Interface* object = nullptr;
-};
 
 constexpr int kHimetricPerInch = 2540;
 
@@ -47,6 +42,23 @@ bool prepareDestination(IMAGE* dst, SIZE size, bool resize) {
   return dst->bitmap != nullptr && dst->width == size.cx && dst->height == size.cy;
 }
 
+// Wine's decoders for formats other than BMP give pixels with an opaque alpha byte, which
+// Render copies; an IMAGE's pixels keep bits 24-31 clear, so they are cleared where the
+// picture was drawn: (0, 0)-(size) in dst's logical coordinates, cut at its edges.
+void clearAlphaBytes(IMAGE* dst, SIZE size) {
+  POINT corners[2] = {{0, 0}, {size.cx, size.cy}};
+  LPtoDP(dst->dc, corners, 2);
+  const int left = std::max(0L, std::min(corners[0].x, corners[1].x));
+  const int right = std::min<long>(dst->width, std::max(corners[0].x, corners[1].x));
+  const int top = std::max(0L, std::min(corners[0].y, corners[1].y));
+  const int bottom = std::min<long>(dst->height, std::max(corners[0].y, corners[1].y));
+  GdiFlush();
+  for (int y = top; y < bottom; ++y) {
+    DWORD* row = dst->pixels + static_cast<size_t>(y) * dst->width;
+    for (int x = left; x < right; ++x) row[x] &= 0x00FFFFFFu;
+  }
+}
+
 // The whole picture, read from its bottom edge upwards so that it comes out upright,
 // stretched to (0, 0)-(size) of dst.
 void render(IPicture* picture, IMAGE* dst, SIZE size) {
@@ -54,16 +66,10 @@ void render(IPicture* picture, IMAGE* dst, SIZE size) {
   OLE_YSIZE_HIMETRIC hmHeight = 0;
   picture->get_Width(&hmWidth);
   picture->get_Height(&hmHeight);
-  auto draw = [&] {
+  lockedIfWindow(dst == &graphContext.window, [&] {
     picture->Render(dst->dc, 0, 0, size.cx, size.cy, 0, hmHeight, hmWidth, -hmHeight, nullptr);
-  };
-  if (dst == &graphContext.window) {
-    // The GUI thread paints from this context; it must not read it while it is drawn.
-    LockGuard guard(graphContext.lock);
-    draw();
-  } else {
-    draw();
-  }
+    clearAlphaBytes(dst, size);
+  });
 }
 
 // The stream reads the block in place and leaves its ownership with the GlobalMemory.
@@ -73,6 +79,30 @@ IStream* streamOver(const GlobalMemory& memory) {
   if (FAILED(CreateStreamOnHGlobal(memory.handle, FALSE, &stream))) stream = nullptr;
   GlobalUnlock(memory.handle);
   return stream;
+}
+
+// OLE's decoder accepts a BMP file that ends before its pixels and reads past the data;
+// such a file is refused here, before either decoder sees it.
+bool isShortBitmapFile(const GlobalMemory& memory) {
+  const void* bytes = GlobalLock(memory.handle);
+  const bool isShort =
+      bytes == nullptr ||
+      Pixel::bitmapFileIsShort(static_cast<const std::uint8_t*>(bytes), memory.size);
+  GlobalUnlock(memory.handle);
+  return isShort;
+}
+
+// The decoded picture: OLE picture loading first, the imaging component for what OLE has
+// no decoder for. Null when neither accepts the data.
+IPicture* openPicture(IStream* stream, const GlobalMemory& memory) {
+  if (isShortBitmapFile(memory)) return nullptr;
+  IPicture* picture = nullptr;
+  if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(memory.size), TRUE, IID_IPicture,
+                               reinterpret_cast<void**>(&picture))) &&
+      picture != nullptr) {
+    return picture;
+  }
+  return decodeWithImagingComponent(stream);
 }
 
 }  // namespace
@@ -115,11 +145,8 @@ void decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height
   stream.object = streamOver(memory);
   if (stream.object == nullptr) return;
   Released<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.object, static_cast<LONG>(memory.size), TRUE, IID_IPicture,
-                            reinterpret_cast<void**>(&picture.object)))) {
-    picture.object = nullptr;
-    return;
-  }
+  picture.object = openPicture(stream.object, memory);
+  if (picture.object == nullptr) return;
   const SIZE size = outputSize(picture.object, dst->dc, width, height);
   if (size.cx <= 0 || size.cy <= 0) return;
   if (!prepareDestination(dst, size, resize)) return;
@@ -135,13 +162,8 @@ void loadResourceInto(IMAGE* dst, const wchar_t* type, const wchar_t* name, int 
 
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize) {
-  if (dst) {
-    loadResourceInto(dst, type, name, width, height, resize);
-    return;
-  }
-  loadResourceInto(&graphContext.window, type, name, width, height, resize);
-  // Show the new picture at once; with an image as the target there is nothing to show.
-  if (windowIsTarget()) graphContext.windowTarget.flushBufferedDrawing();
+  loadIntoImageOrWindow(
+      dst, [&](IMAGE* into) { loadResourceInto(into, type, name, width, height, resize); });
 }
 
 }  // namespace Slate

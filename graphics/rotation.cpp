@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "context.h"
+#include "window_target.h"
 
 #include <slate/pixel/rotation.h>
 
@@ -44,12 +45,7 @@ void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool 
                         from ? height : 0, reinterpret_cast<std::uint32_t*>(to), newWidth,
                         newHeight, radians, bkColor, highQuality);
   };
-  if (target == &graphContext.window || src == &graphContext.window) {
-    LockGuard guard(graphContext.lock);  // the GUI thread paints from the window's pixels
-    rotate();
-  } else {
-    rotate();
-  }
+  lockedIfWindow(target == &graphContext.window || src == &graphContext.window, rotate);
 }
 
 }  // namespace Slate

@@ -20,14 +20,9 @@ void copyTargetInto(HBITMAP surface, const IMAGE& dst, int srcX, int srcY, int w
   SetGraphicsMode(scratch, GM_ADVANCED);
   SetWorldTransform(scratch, &transform);
   GraphContext& g = graphContext;
-  auto copy = [&] { BitBlt(scratch, 0, 0, width, height, g.targetDc, srcX, srcY, SRCCOPY); };
-  if (g.windowDc) {
-    // The GUI thread paints from the same back buffer.
-    LockGuard guard(g.lock);
-    copy();
-  } else {
-    copy();
-  }
+  // While the window is the target its back buffer is the source.
+  lockedIfWindow(g.windowDc != nullptr,
+                 [&] { BitBlt(scratch, 0, 0, width, height, g.targetDc, srcX, srcY, SRCCOPY); });
   SelectObject(scratch, placeholder);
   DeleteDC(scratch);
 }
@@ -60,18 +55,11 @@ void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int 
   if (src == nullptr || src->bitmap == nullptr || g.targetDc == nullptr) return;
   if (width <= 0 || height <= 0) return;
   auto transfer = [&](HDC dst) { BitBlt(dst, x, y, width, height, src->dc, srcX, srcY, rop); };
-  if (g.windowDc == nullptr) {
-    transfer(g.targetDc);
-    return;
+  if (g.windowDc) {
+    drawMirrored(transfer);
+  } else {
+    transfer(g.targetDc);  // an image target: no window, no lock
   }
-  bool onWindow = false;
-  {
-    LockGuard guard(g.lock);
-    onWindow = !g.buffered;
-    if (onWindow) transfer(g.windowDc);
-    transfer(g.targetDc);
-  }
-  if (onWindow) presentWindowDrawing();
 }
 
 }  // namespace Slate

@@ -1,12 +1,10 @@
 // The two shapes of code every window-target override is built from.
 //
-// Pattern A, mirrored drawing: under the lock, draw on the back buffer and, unless buffered
-// drawing is on, make the same call on the window.
+// Pattern A, mirrored drawing: under the lock, make the drawing call on the window (unless
+// buffered drawing is on) and the same call on the back buffer.
 // Pattern B, state on both contexts: under the lock, apply the same state change to the back
 // buffer and to the window whether or not drawing is buffered, so the two always draw alike.
 #pragma once
-
-#include <type_traits>
 
 #include "context.h"
 
@@ -17,11 +15,13 @@ namespace Slate {
 // move. A no-op message makes it appear at once; on Windows it costs nothing.
 void presentWindowDrawing();
 
-// Pattern A. `draw(HDC)` is called for the back buffer, then for the window; the result is
-// the back buffer's.
+// Pattern A. `draw(HDC)` is called for the window, then for the back buffer; the result is
+// the back buffer's. The window comes first because a transfer may read from the back
+// buffer itself (the window's image drawn onto the window): the window must receive what
+// the back buffer held before that same call changes it. Other drawing calls touch each
+// context alone, and for them the order makes no difference.
 template <class Draw>
 auto drawMirrored(Draw draw) {
-  using Result = decltype(draw(HDC()));
   GraphContext& g = graphContext;
   bool onWindow = false;
   // Declared before the lock guard, so the window is told after the lock is released.
@@ -33,14 +33,20 @@ auto drawMirrored(Draw draw) {
   } present{onWindow};
   LockGuard guard(g.lock);
   onWindow = !g.buffered && g.windowDc != nullptr;
-  if constexpr (std::is_void_v<Result>) {
-    draw(g.targetDc);
-    if (onWindow) draw(g.windowDc);
-  } else {
-    Result result = draw(g.targetDc);
-    if (onWindow) draw(g.windowDc);
-    return result;
+  if (onWindow) draw(g.windowDc);
+  return draw(g.targetDc);
+}
+
+// Runs work() holding the lock when the window's back buffer is involved, because the GUI
+// thread paints from it; an image's pixels belong to the game thread alone and need none.
+template <class Work>
+void lockedIfWindow(bool windowInvolved, Work work) {
+  if (!windowInvolved) {
+    work();
+    return;
   }
+  LockGuard guard(graphContext.lock);
+  work();
 }
 
 // Pattern B. `apply(HDC)` is called for the back buffer, then for the window.

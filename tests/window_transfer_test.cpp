@@ -100,6 +100,19 @@ TEST_F(WindowTransfer, DrawRegionOntoTheWindowCombinesWithWhatIsThere) {
   }
 }
 
+// The window's own image as the source: the window must get the back buffer's pixels from
+// before the same transfer moved them, or it would show them moved twice.
+TEST_F(WindowTransfer, DrawingTheWindowOntoItselfLeavesWindowAndBackBufferAlike) {
+  drawImage(0, 0, &picture, SRCCOPY);
+  drawImageRegion(10, 0, 30, 30, &graphContext.window, 0, 0, SRCCOPY);
+  const SlateTest::Pixels window = readWindow(graphContext.window.hwnd, 0, 0, 40, 30);
+  for (int x = 0; x < 40; x += 3) {
+    const DWORD want = x < 10 ? marker(x, 5) : marker(x - 10, 5);
+    EXPECT_EQ(backBufferAt(x, 5), want) << x;
+    EXPECT_EQ(window.at(x, 5), want) << x;
+  }
+}
+
 TEST_F(WindowTransfer, LoadingIntoTheWindowShowsThePictureAtOnce) {
   beginBufferedDrawing();  // the load shows its picture even then
   loadImageResource(nullptr, L"IMAGE", MAKEINTRESOURCEW(201), 100, 60, false);

@@ -187,6 +187,9 @@ void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool 
 // A missing resource or a picture that does not decode leaves dst as it was.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
+// Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
+// resource; a missing, empty, oversized, unreadable or undecodable file leaves dst as it was.
+void loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
 
 // == Colours, modes and state ==
 

@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# Runs one example as a user would and checks on the screen what it is meant to show: the
+# program starts (from its own folder) on a private display with a window manager; once its
+# window shows, the check of the table below looks at it, giving it real mouse input where
+# the example is interactive; then the window's close button is clicked and the process
+# must end with nothing left behind.
+#   run_example.sh NAME EXE [KEEP_DIR]
+# KEEP_DIR receives NAME.png, the screen the check accepted (scripts/example-gallery).
+# With SLATE_UPDATE_REFERENCES=1 a reference check writes the screen as the new reference.
+set -uo pipefail
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+. "$HERE/../e2e/lib.sh"
+
+# name            check (and its argument): "reference SCALE" compares the screen, scaled to
+#                 SCALE %, with reference/NAME.png; the other checks are functions below
+TABLE="
+first_window      reference 100
+shapes            reference 100
+pen_styles        reference 100
+text_fonts        reference 100
+drawing_pad       drawing_pad
+bouncing_ball     bouncing_ball
+plasma            reference 25
+image_rotation    reference 25
+lights_out        lights_out
+"
+# A screen matches its reference when at most 0.3 % of its pixels differ from it by more
+# than 10 % in some channel: room for a changed font hint, none for a missing shape. The
+# plasma and the pictures are compared at a quarter of their size, which keeps their
+# references small and still shows a wrong angle, place or colour.
+FUZZ=10%
+MOST_DIFFERING_PER_MILLE=3
+
+NAME=$1
+GAME_EXE="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
+KEEP="${3:-}"
+read -r CHECK SCALE <<<"$(awk -v n="$NAME" '$1 == n { print $2, $3 }' <<<"$TABLE")"
+[ -n "$CHECK" ] || { say "no example $NAME in the table"; exit 1; }
+GAME_TITLE="$(basename "$GAME_EXE" .exe)"
+GAME_SIZE=800x450
+
+# capture NAME: the window's client area as $E2E_WORK/NAME.png.
+capture() {
+  convert "xwd:$SCREEN" -crop "${WIN_W}x$WIN_H+$WIN_X+$WIN_Y" +repage "$E2E_WORK/$1.png"
+}
+
+# The screen at the reference's scale, as $E2E_WORK/scaled.png.
+capture_scaled() {
+  capture screen && convert "$E2E_WORK/screen.png" -scale "$SCALE%" "$E2E_WORK/scaled.png"
+}
+
+keep() { [ -z "$KEEP" ] || { mkdir -p "$KEEP" && cp "$E2E_WORK/$1.png" "$KEEP/$NAME.png"; }; }
+
+# count SHOT "X Y W H" RRGGBB: pixels of exactly that colour in a rectangle of a capture.
+count() {
+  local x y w h
+  read -r x y w h <<<"$2"
+  convert "$E2E_WORK/$1.png" -crop "${w}x$h+$x+$y" +repage -fill black +opaque "#$3" \
+    -fill white -opaque "#$3" -format '%[fx:round(mean*w*h)]' info:
+}
+
+# box SHOT RRGGBB: "W H X Y", the bounding box of that colour in a capture.
+box() {
+  convert "$E2E_WORK/$1.png" -fill black +opaque "#$2" -trim -format '%w %h %X %Y' info: |
+    tr -d +
+}
+
+# The screen differs from the reference in no more pixels than allowed.
+matches_reference() {
+  capture_scaled
+  DIFFERING=$(compare -metric AE -fuzz "$FUZZ" "$REFERENCE" "$E2E_WORK/scaled.png" \
+    "$E2E_WORK/difference.png" 2>&1 >/dev/null | awk '{ printf "%d", $1 }')
+  local pixels=$((WIN_W * SCALE / 100 * WIN_H * SCALE / 100))
+  [ "${DIFFERING:-999999}" -le $((pixels * MOST_DIFFERING_PER_MILLE / 1000)) ]
+}
+
+check_reference() {
+  REFERENCE="$HERE/reference/$NAME.png"
+  if [ "${SLATE_UPDATE_REFERENCES:-0}" = 1 ]; then
+    sleep 3
+    capture_scaled
+    mkdir -p "$HERE/reference"
+    cp "$E2E_WORK/scaled.png" "$REFERENCE"
+    say "wrote $REFERENCE"
+  else
+    [ -f "$REFERENCE" ] || e2e_fail "no reference picture $REFERENCE"
+    if ! wait_until 15 matches_reference; then
+      mkdir -p "$E2E_BUILD/e2e-screens"
+      cp "$E2E_WORK/difference.png" "$E2E_BUILD/e2e-screens/$NAME-difference.png"
+      e2e_fail "$DIFFERING pixels differ from reference/$NAME.png" \
+        "(see e2e-screens/$NAME-difference.png)"
+    fi
+    e2e_pass "the screen matches reference/$NAME.png ($DIFFERING pixels differ)"
+  fi
+  keep screen
+}
+
+# A drag along three sides of a box leaves a blue stroke on exactly those sides; moving
+# without the button draws nothing; a right click gives a clean page.
+PEN=0000AA
+CANVAS="0 40 800 410"
+check_drawing_pad() {
+  sleep 1
+  capture empty
+  [ "$(count empty "$CANVAS" $PEN)" = 0 ] || e2e_fail "the page is not empty at the start"
+  local x=$WIN_X y=$WIN_Y
+  xdotool mousemove $((x + 150)) $((y + 150)) sleep 0.1 mousedown 1 sleep 0.1 \
+    mousemove $((x + 650)) $((y + 150)) sleep 0.1 mousemove $((x + 650)) $((y + 350)) sleep 0.1 \
+    mousemove $((x + 150)) $((y + 350)) sleep 0.1 mouseup 1 sleep 0.1 \
+    mousemove $((x + 400)) $((y + 250)) sleep 0.1 mousemove $((x + 150)) $((y + 200)) sleep 0.1 \
+    mousemove 1279 1023 sleep 0.5
+  capture stroke
+  local side s
+  # Each side, a band 10 pixels across the 6-pixel pen: at least 95 % of the stroke is there.
+  for side in "160 145 480 10 2736" "645 160 10 180 1026" "160 345 480 10 2736"; do
+    read -r -a s <<<"$side"
+    [ "$(count stroke "${s[*]:0:4}" $PEN)" -ge "${s[4]}" ] ||
+      e2e_fail "the stroke is broken in ${s[*]:0:4}"
+  done
+  # The open side (the button was up) and the inside of the box stay white.
+  [ "$(count stroke "140 165 20 170" $PEN)" = 0 ] || e2e_fail "a line was drawn without the button"
+  [ "$(count stroke "170 170 460 160" $PEN)" = 0 ] || e2e_fail "blue inside the box"
+  e2e_pass "the drag drew its three sides and nothing else"
+  xdotool mousemove $((x + 400)) $((y + 250)) click 3 sleep 0.5
+  capture wiped
+  [ "$(count wiped "$CANVAS" $PEN)" = 0 ] || e2e_fail "a right click did not wipe the page"
+  e2e_pass "a right click wiped the page"
+  keep stroke
+}
+
+# Two looks 0.3 s apart each show one ball (about the area of a disc of radius 30: no trail of
+# earlier frames) and the ball has moved. A look may catch the screen while Wine copies a
+# frame to it, top half new and bottom half old: a ball of up to one step (5 pixels) more
+# in size, or else a look again.
+BALL=FFFF55
+one_ball() {
+  local w h x y
+  capture "$1"
+  BALL_PIXELS=$(count "$1" "0 0 $WIN_W $WIN_H" $BALL)
+  read -r w h x y <<<"$(box "$1" $BALL)"
+  BALL_AT="$x $y" BALL_SIZE="$w x $h"
+  [ "$BALL_PIXELS" -ge 2545 ] && [ "$BALL_PIXELS" -le 3300 ] &&
+    [ "$w" -ge 58 ] && [ "$w" -le 66 ] && [ "$h" -ge 58 ] && [ "$h" -le 66 ]
+}
+
+check_bouncing_ball() {
+  local look first
+  sleep 1
+  for look in first second; do
+    [ "$look" = second ] && first="$BALL_AT" && sleep 0.3
+    wait_until 3 one_ball "$look" ||
+      e2e_fail "the $look look: $BALL_PIXELS ball pixels, $BALL_SIZE, at $BALL_AT"
+  done
+  [ "$first" != "$BALL_AT" ] || e2e_fail "the ball did not move from $first"
+  e2e_pass "one ball, at $first and then at $BALL_AT"
+  keep second
+}
+
+# The board as the screen shows it, row by row: 1 for a lit light (its centre is yellow).
+LIT=FFFF55
+board() {
+  capture board
+  convert "$E2E_WORK/board.png" -crop 400x400+40+25 +repage -sample '5x5!' txt:- |
+    awk -v lit="#$LIT" 'NR > 1 { printf "%s%s", ($3 == lit ? 1 : 0), ($1 ~ /^4,/ ? " " : "") }'
+}
+
+board_is() { BOARD="$(board)" && [ "$BOARD" = "$1 " ]; }
+
+# The win message is written in light green beside the board.
+win_written() {
+  capture won && WIN_PIXELS=$(count won "500 210 300 100" 55FF55) && [ "$WIN_PIXELS" -ge 200 ]
+}
+
+# press COLUMN ROW: a click on a light.
+press() { click_at $((40 + 80 * $1 + 40)) $((25 + 80 * $2 + 40)); }
+
+# The level's five presses, made again, switch every light off; the first shows the rule
+# (the light and its four neighbours switch). Then the win is written, and a click
+# starts the level again.
+LEVEL="11101 11101 01111 11011 01010"
+check_lights_out() {
+  wait_until 10 board_is "$LEVEL" || e2e_fail "the board at the start is $BOARD"
+  cp "$E2E_WORK/board.png" "$E2E_WORK/start.png"
+  press 2 1
+  wait_until 5 board_is "11001 10011 01011 11011 01010" || e2e_fail "after one press: $BOARD"
+  press 0 0
+  press 1 3
+  press 3 3
+  press 4 1
+  wait_until 5 board_is "00000 00000 00000 00000 00000" || e2e_fail "not solved: $BOARD"
+  wait_until 5 win_written || e2e_fail "no win message ($WIN_PIXELS pixels of it)"
+  e2e_pass "solved in five presses, the win written"
+  click_at 600 400
+  wait_until 5 board_is "$LEVEL" || e2e_fail "no new game after the win: $BOARD"
+  e2e_pass "a click starts a new game"
+  keep start
+}
+
+E2E_BUILD="$(dirname "$GAME_EXE")"
+while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
+  E2E_BUILD="$(dirname "$E2E_BUILD")"
+done
+wine_env "$E2E_BUILD"
+E2E_WORK="$(mktemp -d /tmp/slate-example.XXXXXX)"
+trap e2e_cleanup EXIT
+e2e_start_display
+e2e_ensure_wineserver
+
+# Started from its own folder, as a double click would, with a tag that finds its processes.
+GAME_TAG="slate-example-$$-$RANDOM$RANDOM"
+(cd "$(dirname "$GAME_EXE")" && exec env SLATE_E2E_TAG="$GAME_TAG" \
+  "$SLATE_ROOT/scripts/wine-run" "$GAME_EXE") >"$E2E_WORK/game.log" 2>&1 &
+GAME_PID=$!
+game_window
+"check_$CHECK"
+click_close_button
+game_ends_within 3
