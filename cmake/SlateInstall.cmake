@@ -26,6 +26,9 @@ install(FILES ${PROJECT_BINARY_DIR}/SlateConfig.cmake ${PROJECT_BINARY_DIR}/Slat
 # Sources and documents for whoever builds on the library.
 if(EXISTS ${PROJECT_SOURCE_DIR}/examples)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples COMPONENT sdk)
+  # The picture the rotation example loads, made by the asset generator with the game.
+  install(FILES ${PROJECT_BINARY_DIR}/assets/picture4.bmp DESTINATION examples
+          RENAME picture.bmp COMPONENT sdk OPTIONAL)
 endif()
 foreach(doc getting-started.md cheatsheet.md)
   if(EXISTS ${PROJECT_SOURCE_DIR}/docs/${doc})

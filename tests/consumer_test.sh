@@ -76,6 +76,13 @@ archive)
   configure "$work/build" -DSlate_DIR="${package[0]}"
   compile "$work/build"
   run "$work/build"
+  # The examples' sources in the archive build on their own against its package.
+  examples=("$work"/unpacked/Slate-*/examples)
+  [ -f "${examples[0]}/picture.bmp" ] || fail "the rotation example's picture is not in the archive"
+  cmake -S "${examples[0]}" -B "$work/examples" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DSlate_DIR="${package[0]}" >"$work/log" 2>&1 ||
+    fail "configure the examples"
+  compile "$work/examples"
   rm -rf "$work"
   ;;
 subdir)
