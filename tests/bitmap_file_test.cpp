@@ -31,12 +31,9 @@ TEST(BitmapFile, ShortOrImpossibleFilesAreToldApartFromWholeOnes) {
       {"top-down rows", withField32(whole, 22, static_cast<std::uint32_t>(-30)), false},
       {"not a BMP", png, false},
       {"one byte less", cut(whole.size() - 1), true},
-      {"half", cut(whole.size() / 2), true},
       {"headers only", cut(54), true},
-      {"file header only", cut(14), true},
       {"magic only", cut(2), true},
       {"rows far beyond any size", withField32(whole, 18, 0x7FFFFFFF), true},
-      {"no width", withField32(whole, 18, 0), true},
       {"unknown info header", withField32(whole, 14, 20), true},
       {"compressed without its length", withField32(whole, 30, 1), true},
   };
