@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The menu: every word on screen; each item shows its highlight colour on its letters while the pointer is over
-# it and turns green again when the pointer leaves every item; ABOUT does nothing; a click
-# acts where the message after the press lands; ESC ends the game with status 0.
+# The menu: every word whole on screen; each item shows its highlight colour on its letters
+# while the pointer is over it and turns green again when the pointer leaves every item;
+# ABOUT does nothing; a click acts where the message after the press lands; ESC ends the
+# game with status 0.
 #   menu_test.sh GAME_EXE ROBOT
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
