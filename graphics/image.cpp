@@ -119,6 +119,10 @@ void IMAGE::resetDefaults() {
 void IMAGE::resize(int newWidth, int newHeight) {
   // A zero size changes nothing; negative sizes are refused the same way.
   if (newWidth <= 0 || newHeight <= 0) return;
+  // The size it already has: a new surface would hold the same pixels and the drawing state
+  // survives either way, so the surface is kept. The title spin asks for this every frame,
+  // and the first writes to a fresh surface cost page faults.
+  if (bitmap && newWidth == width && newHeight == height) return;
   DWORD* newPixels = nullptr;
   HBITMAP surface = createPixelSurface(newWidth, newHeight, &newPixels);
   if (surface == nullptr) return;  // keep the old surface

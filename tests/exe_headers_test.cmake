@@ -1,5 +1,6 @@
 # The game must run on a clean Windows: no MinGW runtime DLL imported, and the image asks
-# for ASLR (with high-entropy addresses) and DEP.
+# for ASLR (with high-entropy addresses) and DEP. Its sections are page-aligned in the file,
+# so that its resources are mapped at start, not copied.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
@@ -16,3 +17,6 @@ foreach(flag DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT)
     message(FATAL_ERROR "the exe lacks ${flag}")
   endif()
 endforeach()
+if(NOT headers MATCHES "FileAlignment[ \t]+0*1000\n")
+  message(FATAL_ERROR "the exe's file alignment is not 4 KiB")
+endif()

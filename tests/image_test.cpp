@@ -2,7 +2,11 @@
 // owns.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "context.h"
+#include "surface.h"
 
 using namespace Slate;
 
@@ -98,6 +102,123 @@ TEST(ImageResize, ZeroOrNegativeChangesNothing) {
   EXPECT_EQ(image.pixels, before);
   EXPECT_EQ(image.bitmap, bitmap);
   EXPECT_EQ(pixelAt(image, 2, 2), 15u);
+}
+
+// What a caller can see of an image: size, surface, pixels and drawing state.
+struct Seen {
+  int width, height;
+  HBITMAP bitmap;
+  DWORD* pixels;
+  std::vector<DWORD> content;
+  int currentX, currentY;
+  COLORREF textColor, bkColor, dcTextColor, dcBkColor;
+  XFORM transform;
+  POINT position;
+  HGDIOBJ pen, brush, font;
+  RECT clip;
+};
+
+Seen look(const IMAGE& image) {
+  Seen s = {image.width,
+            image.height,
+            image.bitmap,
+            image.pixels,
+            {},
+            image.currentX,
+            image.currentY,
+            image.textColor,
+            image.bkColor,
+            GetTextColor(image.dc),
+            GetBkColor(image.dc),
+            {},
+            {},
+            GetCurrentObject(image.dc, OBJ_PEN),
+            GetCurrentObject(image.dc, OBJ_BRUSH),
+            GetCurrentObject(image.dc, OBJ_FONT),
+            {}};
+  s.content.assign(image.pixels, image.pixels + image.width * image.height);
+  GetWorldTransform(image.dc, &s.transform);
+  GetCurrentPositionEx(image.dc, &s.position);
+  GetClipBox(image.dc, &s.clip);
+  return s;
+}
+
+void expectSame(const Seen& a, const Seen& b) {
+  EXPECT_EQ(a.width, b.width);
+  EXPECT_EQ(a.height, b.height);
+  EXPECT_EQ(a.bitmap, b.bitmap);
+  EXPECT_EQ(a.pixels, b.pixels);
+  EXPECT_EQ(a.content, b.content);
+  EXPECT_EQ(a.currentX, b.currentX);
+  EXPECT_EQ(a.currentY, b.currentY);
+  EXPECT_EQ(a.textColor, b.textColor);
+  EXPECT_EQ(a.bkColor, b.bkColor);
+  EXPECT_EQ(a.dcTextColor, b.dcTextColor);
+  EXPECT_EQ(a.dcBkColor, b.dcBkColor);
+  EXPECT_EQ(std::memcmp(&a.transform, &b.transform, sizeof a.transform), 0);
+  EXPECT_EQ(a.position.x, b.position.x);
+  EXPECT_EQ(a.position.y, b.position.y);
+  EXPECT_EQ(a.pen, b.pen);
+  EXPECT_EQ(a.brush, b.brush);
+  EXPECT_EQ(a.font, b.font);
+  EXPECT_TRUE(EqualRect(&a.clip, &b.clip));
+}
+
+// A resize to the size the image has changes nothing a caller can see, whatever state the
+// image is in, and the image draws and resizes as before afterwards.
+TEST(ImageResize, ToTheSameSizeChangesNothing) {
+  const struct {
+    const char* name;
+    int width, height;
+    void (*prepare)(IMAGE&);
+  } cases[] = {
+      {"plain", 3, 2, [](IMAGE&) {}},
+      {"one pixel", 1, 1, [](IMAGE&) {}},
+      {"unused bytes set", 4, 3,
+       [](IMAGE& image) {
+         for (int i = 0; i < 12; ++i) image.pixels[i] |= 0xFF000000u;
+       }},
+      {"origin, clip, colours and position", 6, 5,
+       [](IMAGE& image) {
+         image.transform.eDx = 2;
+         image.transform.eDy = 1;
+         SetWorldTransform(image.dc, &image.transform);
+         HRGN clip = CreateRectRgn(0, 0, 2, 2);
+         SelectClipRgn(image.dc, clip);
+         DeleteObject(clip);
+         image.bkColor = RGB(255, 0, 0);  // a new surface would start in this colour
+         SetBkColor(image.dc, image.bkColor);
+         image.textColor = RGB(1, 2, 3);
+         SetTextColor(image.dc, image.textColor);
+         image.currentX = 4;
+         MoveToEx(image.dc, 3, 1, nullptr);
+       }},
+      {"game frame", 900, 600, [](IMAGE&) {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    IMAGE image(c.width, c.height);
+    fill(image, 0x30);
+    c.prepare(image);
+    const Seen before = look(image);
+    image.resize(c.width, c.height);
+    resizeImage(&image, c.width, c.height);
+    expectSame(look(image), before);
+
+    // Still a working image: GDI drawing reaches the pixels, and growing keeps them.
+    XFORM identity = {1, 0, 0, 1, 0, 0};
+    SetWorldTransform(image.dc, &identity);
+    SelectClipRgn(image.dc, nullptr);
+    SetPixelV(image.dc, c.width - 1, c.height - 1, RGB(0x12, 0x34, 0x56));
+    GdiFlush();
+    EXPECT_EQ(pixelAt(image, c.width - 1, c.height - 1), 0x00123456u);
+    const DWORD corner = pixelAt(image, 0, 0);
+    image.resize(c.width + 1, c.height);
+    ASSERT_EQ(image.width, c.width + 1);
+    EXPECT_EQ(pixelAt(image, 0, 0), corner);
+    EXPECT_EQ(pixelAt(image, c.width - 1, c.height - 1), 0x00123456u);
+    EXPECT_EQ(pixelAt(image, c.width, 0), toPixelOrder(image.bkColor));
+  }
 }
 
 TEST(ImageResize, EmptyImageGetsASurface) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The menu: each item shows its highlight colour on its letters while the pointer is over
-# it and turns green again when the pointer leaves every item; ABOUT does nothing; a click
-# acts where the message after the press lands; ESC ends the game with status 0.
+# The menu: every word whole on screen; each item shows its highlight colour on its letters
+# while the pointer is over it and turns green again when the pointer leaves every item;
+# ABOUT does nothing; a click acts where the message after the press lands; ESC ends the
+# game with status 0.
 #   menu_test.sh GAME_EXE ROBOT
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -13,6 +14,12 @@ for item in ESC ABOUT PLAY MUSIC; do
   [ "${MENU_GREEN_COUNT[$item]}" -ge 100 ] ||
     e2e_fail "$item is not written in green (${MENU_GREEN_COUNT[$item]} pixels)"
 done
+
+# Every word ends inside the window, and ESC inside its hot rectangle, in whatever face
+# stands in for the script the menu names.
+colour_at_most "896 546 4 54" "$MENU_GREEN" 0 || e2e_fail "ABOUT runs past the window's right edge"
+colour_at_most "80 546 40 54" "$MENU_GREEN" 0 || e2e_fail "ESC runs past its hot rectangle"
+e2e_pass "ABOUT ends inside the window and ESC inside its hot rectangle"
 
 # Each hover starts from a full green redraw, so ESC and ABOUT are written in their own font.
 for item in ESC ABOUT PLAY MUSIC; do

@@ -310,23 +310,27 @@ int commandSpin(Args& a) {
   if (!a.ok) return 2;
   constexpr std::size_t kMostFrames = 48;
   const Rect whole{0, 0, 1280, 1024};  // the test display's screen
-  std::vector<Picture> frames;
-  Picture previous;
+  // Looks keep the file's bytes: a spin frame shows for about 17 ms, and two looks must fit
+  // in it, which decoding every look would not leave time for on a busy machine.
+  std::vector<std::vector<unsigned char>> frames;
+  std::vector<unsigned char> previous;
   int x = 0, y = 0;
   const auto end = Clock::now() + timeout;
   while (!readWindowPlace(dir, &x, &y)) {
     if (Clock::now() > end) return 1;
-    Picture now;
+    std::vector<unsigned char> now;
     // A frame counts once it holds for two looks, so a half-copied one is not kept.
-    if (readScreen(screen, whole, &now) && now.pixels == previous.pixels &&
-        frames.size() < kMostFrames && (frames.empty() || frames.back().pixels != now.pixels)) {
+    if (readScreenBytes(screen, &now) && now == previous && frames.size() < kMostFrames &&
+        (frames.empty() || frames.back() != now)) {
       frames.push_back(now);
     }
     previous = std::move(now);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   std::vector<Picture> spin;
-  for (const Picture& frame : frames) {
+  for (const auto& bytes : frames) {
+    Picture frame;
+    if (!decodeScreen(bytes, whole, &frame)) continue;
     if (x + kBoardWidth > frame.width || y + kBoardHeight > frame.height) return 1;
     Picture window = crop(frame, {x, y, kBoardWidth, kBoardHeight});
     if (spinFrame(window) && (spin.empty() || spin.back().pixels != window.pixels)) {

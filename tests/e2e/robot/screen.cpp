@@ -115,10 +115,17 @@ bool readPpm(const Bytes& b, Rect r, Picture* out) {
 
 }  // namespace
 
+bool readScreenBytes(const std::string& path, Bytes* out) {
+  return readFile(path, out);
+}
+
+bool decodeScreen(const Bytes& bytes, Rect region, Picture* out) {
+  return readPpm(bytes, region, out) || readXwd(bytes, region, out);
+}
+
 bool readScreen(const std::string& path, Rect region, Picture* out) {
   Bytes bytes;
-  if (!readFile(path, &bytes)) return false;
-  return readPpm(bytes, region, out) || readXwd(bytes, region, out);
+  return readFile(path, &bytes) && decodeScreen(bytes, region, out);
 }
 
 bool readBmp(const std::string& path, Picture* out) {

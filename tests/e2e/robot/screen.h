@@ -32,6 +32,11 @@ struct Rect {
 // short, or does not hold the whole region.
 bool readScreen(const std::string& path, Rect region, Picture* out);
 
+// The same in two steps, for a caller that looks often and keeps few looks: the file's
+// bytes as they are (cheap), then the region of such bytes.
+bool readScreenBytes(const std::string& path, std::vector<unsigned char>* out);
+bool decodeScreen(const std::vector<unsigned char>& bytes, Rect region, Picture* out);
+
 // Reads an uncompressed 24-bit BMP.
 bool readBmp(const std::string& path, Picture* out);
 
