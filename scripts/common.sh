@@ -10,7 +10,7 @@ SLATE_NATIVE="$SLATE_BUILD/native"
 SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool imagemagick x11-utils openbox
-  libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kristi)
+  libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kristi fonts-dejavu-core)
 # The second compiler's build: clang, and lld to link it.
 SLATE_PACKAGES+=(clang lld)
 
