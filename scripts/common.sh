@@ -5,6 +5,7 @@ SLATE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SLATE_BUILD="${SLATE_BUILD_DIR:-$SLATE_ROOT/build}"
 SLATE_CROSS="$SLATE_BUILD/mingw"
 SLATE_NATIVE="$SLATE_BUILD/native"
+SLATE_TSAN="$SLATE_BUILD/tsan"
 
 # Debian packages the build, the tests and the game need.
 SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
@@ -44,6 +45,15 @@ build_native() {
       -DSLATE_SANITIZE=ON >/dev/null
   fi
   cmake --build "$SLATE_NATIVE" "$@"
+}
+
+# Configures (once) and builds the given native targets with ThreadSanitizer.
+build_tsan() {
+  if [ ! -f "$SLATE_TSAN/build.ninja" ]; then
+    cmake -S "$SLATE_ROOT" -B "$SLATE_TSAN" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+  fi
+  cmake --build "$SLATE_TSAN" "$@"
 }
 
 # start_xvfb [FIRST [XVFB_OPTION...]]: Xvfb on the first free display from FIRST on (90, or
