@@ -43,6 +43,9 @@ expected="$(board_apply "${tiles[@]}" "$n")"
 click_cell "$n"
 board_read 3000 $expected >/dev/null || e2e_fail "a legal click after the flood did not show exactly"
 e2e_pass "idle again ${settled_ms} ms after the flood; the board is a permutation and a legal click shows"
+# The game's timing build stamps each frame: one frame per message the game read.
+stamps="$E2E_WORK/SlidePuzzle-timing.txt"
+[ -f "$stamps" ] && e2e_pass "the game read $(grep -c '^board drawn' "$stamps") messages of the $count"
 
 click_close_button
 game_ends_within 2
