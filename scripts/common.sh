@@ -5,6 +5,7 @@ SLATE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SLATE_BUILD="${SLATE_BUILD_DIR:-$SLATE_ROOT/build}"
 SLATE_CROSS="$SLATE_BUILD/mingw"
 SLATE_NATIVE="$SLATE_BUILD/native"
+SLATE_TSAN="$SLATE_BUILD/tsan"
 
 # Debian packages the build, the tests and the game need.
 SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
@@ -62,24 +63,53 @@ build_native() {
   cmake --build "$SLATE_NATIVE" "$@"
 }
 
-# Starts Xvfb on the first free display and exports DISPLAY; SLATE_XVFB_PID holds its pid.
-start_xvfb() {
-  local n=${SLATE_FIRST_DISPLAY:-90}
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  SLATE_XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$n"
+# Configures (once) and builds the given native targets with ThreadSanitizer.
+build_tsan() {
+  if [ ! -f "$SLATE_TSAN/build.ninja" ]; then
+    cmake -S "$SLATE_ROOT" -B "$SLATE_TSAN" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+  fi
+  cmake --build "$SLATE_TSAN" "$@"
 }
 
+# start_xvfb [FIRST [XVFB_OPTION...]]: Xvfb on the first free display from FIRST on (90, or
+# SLATE_FIRST_DISPLAY), with these extra options. Returns once the display answers, with
+# DISPLAY exported and SLATE_XVFB_PID set; fails with a message if no display came up in
+# time. Shared by every script and by the end-to-end tests.
+start_xvfb() {
+  local first=${1:-${SLATE_FIRST_DISPLAY:-90}} n i
+  [ $# -gt 0 ] && shift
+  command -v Xvfb >/dev/null && command -v xdpyinfo >/dev/null ||
+    { say "Xvfb or xdpyinfo is missing (packages xvfb, x11-utils)"; return 1; }
+  SLATE_XVFB_PID=""
+  for ((n = first; n < first + 40; n++)); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp "$@" >/dev/null 2>&1 &
+    SLATE_XVFB_PID=$!
+    # Up to 10 s for the server to answer. The lock file names the server that owns the
+    # display: one that lost it to another server starting at the same moment exits, and
+    # the next number is tried.
+    for i in $(seq 200); do
+      kill -0 "$SLATE_XVFB_PID" 2>/dev/null || break
+      if [ "$(tr -dc 0-9 2>/dev/null <"/tmp/.X$n-lock")" = "$SLATE_XVFB_PID" ] &&
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.05
+    done
+    stop_xvfb
+  done
+  say "no X display answered (tried :$first to :$((n - 1))): each Xvfb exited or stayed silent for 10 s"
+  return 1
+}
+
+# Stops the display started above. A display that has already died is not an error: the
+# tests that ran on it have their own verdicts.
 stop_xvfb() {
   [ -n "${SLATE_XVFB_PID:-}" ] || return 0
-  kill "$SLATE_XVFB_PID" 2>/dev/null
-  wait "$SLATE_XVFB_PID" 2>/dev/null
+  kill "$SLATE_XVFB_PID" 2>/dev/null || true
+  wait "$SLATE_XVFB_PID" 2>/dev/null || true
   SLATE_XVFB_PID=""
 }
 

@@ -24,21 +24,22 @@ void repeat(const char* name, int times, Call call) {
   std::printf("%-22s %6d calls in %.2f s\n", name, times, took.count());
 }
 
-// Ends with a dashed pen of thickness 5.
-inline void lineSetters(Slate::DrawOnImg& t) {
+// Ends with a dashed pen of thickness 5 (with the default count).
+inline void lineSetters(Slate::DrawOnImg& t, int repeats = kRepeats) {
   const DWORD dashes[] = {3, 1};
-  repeat("setLineStyle(values)", kRepeats,
+  repeat("setLineStyle(values)", repeats,
          [&](int i) { t.setLineStyle(PS_USERSTYLE, 1 + i % 3, dashes, 2); });
   Slate::LINESTYLE line;
   line.style = PS_DASH;
-  repeat("setLineStyle(record)", kRepeats, [&](int i) {
+  repeat("setLineStyle(record)", repeats, [&](int i) {
     line.thickness = 1 + i % 5;
     t.setLineStyle(&line);
   });
 }
 
-// Ends with a hatched brush of hatch (kRepeats - 1) % 6.
-inline void fillSetters(Slate::DrawOnImg& t, int patternRepeats = kPatternRepeats) {
+// Ends with a hatched brush of hatch (repeats - 1) % 6.
+inline void fillSetters(Slate::DrawOnImg& t, int patternRepeats = kPatternRepeats,
+                        int repeats = kRepeats) {
   Slate::IMAGE picture(8, 8);
   repeat("setFillStyle(values)", patternRepeats, [&](int i) {
     const int style = i % 3 == 0 ? BS_HATCHED : i % 3 == 1 ? BS_PATTERN : BS_DIBPATTERN;
@@ -51,7 +52,7 @@ inline void fillSetters(Slate::DrawOnImg& t, int patternRepeats = kPatternRepeat
   });
   Slate::FILLSTYLE fill;
   fill.style = BS_HATCHED;
-  repeat("setFillStyle(record)", kRepeats, [&](int i) {
+  repeat("setFillStyle(record)", repeats, [&](int i) {
     fill.hatch = i % 6;
     t.setFillStyle(&fill);
   });

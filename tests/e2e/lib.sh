@@ -59,30 +59,16 @@ e2e_setup() {
   e2e_ensure_wineserver
 }
 
-# Xvfb on the first free display from 20 on, its frame buffer in the work folder, and
-# openbox, so windows get a frame with a close button as on a desktop (and Wine does not
-# wait for a window manager that never answers when a window goes away).
+# Xvfb on the first free display from 20 on (the starter shared with scripts/), its frame
+# buffer in the work folder, and openbox, so windows get a frame with a close button as on a
+# desktop (and Wine does not wait for a window manager that never answers when a window
+# goes away).
 e2e_start_display() {
-  local n i
+  local i
   mkdir -p "$E2E_WORK/fb"
   SCREEN="$E2E_WORK/fb/Xvfb_screen0"
-  for ((n = 20; n < 90; n++)); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -fbdir "$E2E_WORK/fb" >/dev/null 2>&1 &
-    E2E_XVFB_PID=$!
-    # Only this server writes the frame buffer file; one that lost the display to another
-    # server starting at the same moment exits.
-    for i in $(seq 200); do
-      kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
-      [ -e "/tmp/.X11-unix/X$n" ] && [ -s "$SCREEN" ] && break 2
-      sleep 0.05
-    done
-    kill "$E2E_XVFB_PID" 2>/dev/null
-    wait "$E2E_XVFB_PID" 2>/dev/null
-    E2E_XVFB_PID=""
-  done
-  [ -n "$E2E_XVFB_PID" ] || { say "no display could be started"; exit 1; }
-  export DISPLAY=":$n"
+  start_xvfb 20 -fbdir "$E2E_WORK/fb" || exit 1
+  [ -s "$SCREEN" ] || { say "the display has no frame buffer file at $SCREEN"; exit 1; }
   openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
   E2E_WM_PID=$!
   for i in $(seq 200); do
@@ -136,7 +122,7 @@ e2e_cleanup() {
   [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null
   [ "${E2E_OWN_SERVER:-0}" = 1 ] && wineserver -k 2>/dev/null
   [ -n "${E2E_WM_PID:-}" ] && kill "$E2E_WM_PID" 2>/dev/null && wait "$E2E_WM_PID" 2>/dev/null
-  [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
+  stop_xvfb
   rm -rf "${E2E_WORK:?}"
 }
 
