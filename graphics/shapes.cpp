@@ -23,6 +23,41 @@ IMAGE& currentImage() {
   return *graphContext.currentImage;
 }
 
+// Wine's flood fill goes one call deeper for each row it spreads into, and overflows an
+// ordinary thread's stack on surfaces some 13,000 rows tall. Taller surfaces are filled on a
+// thread of their own whose stack has room for every row (reserved address space, committed
+// only as deep as the fill goes); when no such thread can be had the fill is refused.
+constexpr int kRowsForAnOrdinaryStack = 4096;
+constexpr SIZE_T kStackBytesPerRow = 256;
+
+struct FloodFillCall {
+  HDC dc;
+  int x;
+  int y;
+  COLORREF border;
+};
+
+DWORD WINAPI floodFillOnItsOwnStack(void* param) {
+  const FloodFillCall* call = static_cast<const FloodFillCall*>(param);
+  ExtFloodFill(call->dc, call->x, call->y, call->border, FLOODFILLBORDER);
+  GdiFlush();
+  return 0;
+}
+
+void floodFillOn(HDC dc, int x, int y, COLORREF border, int rows) {
+  if (rows <= kRowsForAnOrdinaryStack) {
+    ExtFloodFill(dc, x, y, border, FLOODFILLBORDER);
+    return;
+  }
+  FloodFillCall call{dc, x, y, border};
+  const SIZE_T stack = (static_cast<SIZE_T>(rows) + kRowsForAnOrdinaryStack) * kStackBytesPerRow;
+  HANDLE thread = CreateThread(nullptr, stack, floodFillOnItsOwnStack, &call,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) return;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
 bool drawablePoints(const POINT* points, int count) {
   return points != nullptr && count > 0;
 }
@@ -328,7 +363,7 @@ void DrawOnImg::clearPolygon(const POINT* points, int count) {
 
 // 63
 void DrawOnImg::floodFill(int x, int y, COLORREF border) {
-  ExtFloodFill(targetDc(), x, y, border, FLOODFILLBORDER);
+  floodFillOn(targetDc(), x, y, border, currentImage().height);
 }
 
 // 31: both contexts and the stored position move together.
@@ -411,7 +446,8 @@ void DrawOnWnd::fillPolygon(const POINT* points, int count) {
 
 // 63
 void DrawOnWnd::floodFill(int x, int y, COLORREF border) {
-  drawMirrored([&](HDC dc) { ExtFloodFill(dc, x, y, border, FLOODFILLBORDER); });
+  const int rows = graphContext.currentImage->height;
+  drawMirrored([&](HDC dc) { floodFillOn(dc, x, y, border, rows); });
 }
 
 }  // namespace Slate

@@ -271,6 +271,20 @@ TEST_F(ShapesTest, FloodFillStopsAtTheBorderColour) {
   EXPECT_EQ(pixel(5, 5), 0u);
 }
 
+// Wine's own fill overflows an ordinary stack on surfaces this tall; the fill still reaches
+// the last row.
+TEST_F(ShapesTest, FloodFillReachesTheBottomOfATallImage) {
+  for (const SIZE size : {SIZE{100, 30000}, SIZE{1000, 15000}}) {
+    IMAGE tall(size.cx, size.cy);
+    setDrawTarget(&tall);
+    target.setFillColor(kFill);
+    target.floodFill(5, 5, kPen);
+    const DWORD* last = tall.pixels + static_cast<size_t>(size.cy - 1) * size.cx;
+    EXPECT_EQ(last[size.cx - 1], toPixelOrder(kFill)) << size.cx << " x " << size.cy;
+    setDrawTarget(&image);
+  }
+}
+
 TEST_F(ShapesTest, RoundedRectangleVariants) {
   target.roundRect(10, 10, 60, 50, 20, 20);
   EXPECT_TRUE(is(35, 10, kPen));
