@@ -1,5 +1,5 @@
-// The graphics context, its construction and destruction order, target switching and the
-// front functions that forward to the current target.
+// The graphics context, its construction and destruction order, target switching, and the
+// front functions about the window and images as a whole.
 #include "context.h"
 
 #include <objbase.h>
@@ -72,36 +72,6 @@ void resizeImage(IMAGE* image, int width, int height) {
 
 MOUSEMSG getMouseMessage() {
   return graphContext.window.nextMouseMessage();
-}
-
-// Buffered drawing exists only on the window; with an image as the target these do nothing.
-void beginBufferedDrawing() {
-  if (windowIsTarget()) graphContext.windowTarget.beginBufferedDrawing();
-}
-
-void endBufferedDrawing() {
-  if (windowIsTarget()) graphContext.windowTarget.endBufferedDrawing();
-}
-
-void flushBufferedDrawing() {
-  if (windowIsTarget()) graphContext.windowTarget.flushBufferedDrawing();
-}
-
-// The forwarding front functions ignore calls made before any target was chosen.
-void setTextColor(COLORREF color) {
-  if (DrawOnImg* target = graphContext.currentTarget) target->setTextColor(color);
-}
-
-void setBkMode(int mode) {
-  if (DrawOnImg* target = graphContext.currentTarget) target->setBkMode(mode);
-}
-
-void setTextStyle(int height, int width, const wchar_t* face) {
-  if (DrawOnImg* target = graphContext.currentTarget) target->setTextStyle(height, width, face);
-}
-
-void writeTextAt(int x, int y, const wchar_t* text) {
-  if (DrawOnImg* target = graphContext.currentTarget) target->writeTextAt(x, y, text);
 }
 
 }  // namespace Slate

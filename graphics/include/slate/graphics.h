@@ -94,27 +94,281 @@ enum : int {
   OPEN_NO_MINIMIZE = 0x4,
 };
 
-// Front functions. A null IMAGE* stands for the window where an image may be the window.
+// Named colours: the sixteen classic console colours and a few more, as COLORREF values
+// (0x00BBGGRR) for every colour argument below.
+constexpr COLORREF BLACK = RGB(0, 0, 0);
+constexpr COLORREF BLUE = RGB(0, 0, 170);
+constexpr COLORREF GREEN = RGB(0, 170, 0);
+constexpr COLORREF CYAN = RGB(0, 170, 170);
+constexpr COLORREF RED = RGB(170, 0, 0);
+constexpr COLORREF MAGENTA = RGB(170, 0, 170);
+constexpr COLORREF BROWN = RGB(170, 85, 0);
+constexpr COLORREF LIGHTGRAY = RGB(170, 170, 170);
+constexpr COLORREF DARKGRAY = RGB(85, 85, 85);
+constexpr COLORREF LIGHTBLUE = RGB(85, 85, 255);
+constexpr COLORREF LIGHTGREEN = RGB(85, 255, 85);
+constexpr COLORREF LIGHTCYAN = RGB(85, 255, 255);
+constexpr COLORREF LIGHTRED = RGB(255, 85, 85);
+constexpr COLORREF LIGHTMAGENTA = RGB(255, 85, 255);
+constexpr COLORREF YELLOW = RGB(255, 255, 85);
+constexpr COLORREF WHITE = RGB(255, 255, 255);
+constexpr COLORREF GRAY = RGB(128, 128, 128);
+constexpr COLORREF ORANGE = RGB(255, 165, 0);
+constexpr COLORREF PINK = RGB(255, 192, 203);
+constexpr COLORREF PURPLE = RGB(128, 0, 128);
+
+// Front functions, in groups. A null IMAGE* stands for the window where an image may be the
+// window. The drawing functions act on the current target (setDrawTarget) and report no
+// errors: a call the platform refuses leaves the target as it was. Before any target is
+// chosen they do nothing; getters then return 0, or CLR_INVALID for a colour, and leave their
+// out-arguments as they were. Angles are in radians, anticlockwise from 3 o'clock.
+
+// == Window and mouse ==
+
+// Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
+// Returns null and opens nothing for a size not above 0; a window already open is closed first.
 HWND openGraphWindow(int width, int height, int flags);
+// Closes the window; does nothing when none is open.
 void closeGraphWindow();
+// Takes the oldest mouse message, waiting while there is none.
+// Returns an all-zero MOUSEMSG when no window is open or it closes while waiting.
+MOUSEMSG getMouseMessage();
+
+// == Drawing target and images ==
+
+// Makes image the current target, or the window for null; the image must outlive its turn.
 void setDrawTarget(IMAGE* image);
+// Returns the pixels of image (null: the window's back buffer); null for an empty image.
 DWORD* getImageBuffer(IMAGE* image);
+// Resizes image (null: the back buffer), keeping its pixels top-left; new ones get bkColor.
+// A width or height not above 0, or a surface that cannot be made, changes nothing.
 void resizeImage(IMAGE* image, int width, int height);
+// Returns the width of the current target in pixels.
+int getWidth();
+// Returns the height of the current target in pixels.
+int getHeight();
+
+// == Buffered drawing (window target only; with an image as the target these do nothing) ==
+
+// Starts buffered drawing: drawing reaches only the back buffer until a flush shows it.
+void beginBufferedDrawing();
+// Shows the whole back buffer on the window; buffering goes on.
+void flushBufferedDrawing();
+// Shows the back buffer's rectangle, right column and bottom row included; buffering goes on.
+// A rectangle with right < left or bottom < top shows nothing.
+void flushBufferedDrawing(int left, int top, int right, int bottom);
+// Shows the whole back buffer and ends buffered drawing.
+void endBufferedDrawing();
+// Shows the back buffer's rectangle (as flushBufferedDrawing) and ends buffered drawing.
+void endBufferedDrawing(int left, int top, int right, int bottom);
+
+// == Transfer and rotation ==
+
+// Copies the target's width x height block at (srcX, srcY) into dst, which takes that size.
+// A null dst or a size not above 0 changes nothing.
 void captureImage(IMAGE* dst, int srcX, int srcY, int width, int height);
+// Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...).
+// A null or empty src draws nothing.
 void drawImage(int x, int y, const IMAGE* src, DWORD rop);
+// Draws src's width x height block at (srcX, srcY) at (x, y) with the raster operation rop.
+// A null or empty src, or a size not above 0, draws nothing.
 void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int srcX, int srcY,
                      DWORD rop);
+// Rotates src about its centre into dst (null: the window), bkColor where src does not reach.
+// autoSize grows dst to hold all of src, highQuality samples bilinearly; dst may be src.
+// A null src, a non-finite angle or a size that cannot be made changes nothing.
 void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool autoSize,
                  bool highQuality);
+
+// == Loading pictures ==
+
+// Loads the program's picture resource (type, name) into dst (null: the window), drawn at
+// width x height (natural size when either is not above 0); resize sizes dst to fit.
+// A missing resource or a picture that does not decode leaves dst as it was.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
-MOUSEMSG getMouseMessage();
-void beginBufferedDrawing();
-void endBufferedDrawing();
-void flushBufferedDrawing();
+
+// == Colours, modes and state ==
+
+// Fills the target with the background colour and moves the current position to (0, 0).
+void clearDevice();
+// Returns the colour of lines and outlines.
+COLORREF getLineColor();
+// Sets the colour of lines and outlines.
+void setLineColor(COLORREF color);
+// Returns the colour of text.
+COLORREF getTextColor();
+// Sets the colour of text.
 void setTextColor(COLORREF color);
+// Returns the background colour.
+COLORREF getBkColor();
+// Sets the background colour of clearing, clear shapes, opaque text and hatch gaps.
+void setBkColor(COLORREF color);
+// Returns the background mode of text and hatches, OPAQUE or TRANSPARENT.
+int getBkMode();
+// Sets the background mode of text and hatches, OPAQUE or TRANSPARENT; others are ignored.
 void setBkMode(int mode);
-void setTextStyle(int height, int width, const wchar_t* face);
+// Returns the colour of fills.
+COLORREF getFillColor();
+// Sets the colour of fills.
+void setFillColor(COLORREF color);
+// Returns the mix mode of lines and fills (R2_COPYPEN, R2_XORPEN...).
+int getRop2();
+// Sets the mix mode of lines and fills (R2_COPYPEN, R2_XORPEN...); others are ignored.
+void setRop2(int mode);
+// Returns the polygon fill mode, ALTERNATE or WINDING.
+int getPolyFillMode();
+// Sets the polygon fill mode, ALTERNATE or WINDING; others are ignored.
+void setPolyFillMode(int mode);
+// Puts the logical origin at the device point (x, y).
+void setOrigin(int x, int y);
+// Reads the x and y scale of drawing; a null pointer is skipped.
+void getAspectRatio(float* xScale, float* yScale);
+// Scales all drawing by xScale and yScale; 0 or a non-finite scale is refused.
+void setAspectRatio(float xScale, float yScale);
+// Clips drawing to a copy of region, in device pixels; the caller keeps region.
+// A null region removes the clip without filling anything.
+void setClipRegion(HRGN region);
+// Fills the clip region with the background colour and removes it (no clip: clears all).
+void clearClipRegion();
+// Puts back the default colours, styles, font, background mode, origin, scale and position,
+// and removes the clip; the mix and polygon fill modes stay.
+void resetDefaults();
+
+// == Pixels ==
+
+// Returns the colour of pixel (x, y); CLR_INVALID outside the target or its clip.
+COLORREF getPixel(int x, int y);
+// Sets pixel (x, y) to color; a pixel outside the target or its clip is ignored.
+void putPixel(int x, int y, COLORREF color);
+
+// == Line and fill styles ==
+
+// Copies the line style into *out; a null out is ignored.
+void getLineStyle(LINESTYLE* out);
+// Sets the line style: PS_* kind, end cap and join, thickness, and dashes for PS_USERSTYLE.
+// A style the platform refuses leaves the old one; PS_USERSTYLE without dashes draws nothing.
+void setLineStyle(int style, int thickness = 1, const DWORD* pattern = nullptr, DWORD count = 0);
+// Sets the line style from a copy of *style; null or a refused style leaves the old one.
+void setLineStyle(const LINESTYLE* style);
+// Copies the fill style into *out; a null out is ignored.
+void getFillStyle(FILLSTYLE* out);
+// Sets the fill style: BS_SOLID, BS_NULL, BS_HATCHED with an HS_* hatch, or a pattern picture
+// (BS_PATTERN: black pixels set, in the fill colour; BS_DIBPATTERN: its own colours).
+// The picture is copied. A pattern kind without a picture, or an unknown kind, changes nothing.
+void setFillStyle(int style, long hatch = 0, IMAGE* patternImage = nullptr);
+// Sets an 8 x 8 pattern fill from 8 row bytes, high bit left; set bits take the fill colour.
+// A null pattern is ignored.
+void setFillStyle(const BYTE* pattern);
+// Sets the fill style from a copy of *style; null or a refused style leaves the old one.
+void setFillStyle(const FILLSTYLE* style);
+
+// == Current position and lines ==
+
+// Returns the x of the current position.
+int getCurrentX();
+// Returns the y of the current position.
+int getCurrentY();
+// Moves the current position to (x, y).
+void moveTo(int x, int y);
+// Moves the current position by (dx, dy).
+void moveRel(int dx, int dy);
+// Draws a line from (x1, y1) to (x2, y2), the end point left out; the position stays.
+void line(int x1, int y1, int x2, int y2);
+// Draws a line from the current position to (x, y) and moves there.
+void lineTo(int x, int y);
+// Draws a line from the current position by (dx, dy) and moves there.
+void lineRel(int dx, int dy);
+
+// == Shapes: outline (line), fill (outline and fill), solid (fill only), clear (background) ==
+
+// Draws the outline of a rectangle, given by two corners.
+void rectangle(int left, int top, int right, int bottom);
+// Draws a rectangle filled with the fill style and outlined with the line style.
+void fillRectangle(int left, int top, int right, int bottom);
+// Fills a rectangle, both corners included, without an outline.
+void solidRectangle(int left, int top, int right, int bottom);
+// Fills a rectangle, both corners included, with the background colour.
+void clearRectangle(int left, int top, int right, int bottom);
+// Draws the outline of a circle centred on (x, y).
+void circle(int x, int y, int radius);
+// Draws a filled circle with an outline.
+void fillCircle(int x, int y, int radius);
+// Draws a filled circle without an outline.
+void solidCircle(int x, int y, int radius);
+// Fills a circle with the background colour.
+void clearCircle(int x, int y, int radius);
+// Draws the outline of the ellipse that fits the rectangle.
+void ellipse(int left, int top, int right, int bottom);
+// Draws a filled ellipse with an outline.
+void fillEllipse(int left, int top, int right, int bottom);
+// Draws a filled ellipse without an outline.
+void solidEllipse(int left, int top, int right, int bottom);
+// Fills an ellipse with the background colour.
+void clearEllipse(int left, int top, int right, int bottom);
+// Draws the outline of a rectangle whose corners are ellipseWidth x ellipseHeight arcs.
+void roundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+// Draws a filled rounded rectangle with an outline.
+void fillRoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+// Draws a filled rounded rectangle without an outline.
+void solidRoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+// Fills a rounded rectangle with the background colour.
+void clearRoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+// Draws the arc of the rectangle's ellipse from startAngle to endAngle.
+// A non-finite angle counts as 0.
+void arc(int left, int top, int right, int bottom, double startAngle, double endAngle);
+// Draws the outline of the pie slice of the rectangle's ellipse from startAngle to endAngle.
+void pie(int left, int top, int right, int bottom, double startAngle, double endAngle);
+// Draws a filled pie slice with an outline.
+void fillPie(int left, int top, int right, int bottom, double startAngle, double endAngle);
+// Draws a filled pie slice without an outline.
+void solidPie(int left, int top, int right, int bottom, double startAngle, double endAngle);
+// Fills a pie slice with the background colour.
+void clearPie(int left, int top, int right, int bottom, double startAngle, double endAngle);
+// Computes the start (x1, y1) and end (x2, y2) points of an arc, as arc and pie use them.
+// Any null pointer: nothing is written. A non-finite angle counts as 0.
+void arcEndpoints(int left, int top, int right, int bottom, double startAngle, double endAngle,
+                  int* x1, int* y1, int* x2, int* y2);
+// Draws lines joining count points in turn.
+// A null points or a count not above 0 draws nothing (also for the polygons below).
+void polyline(const POINT* points, int count);
+// Draws the outline of the polygon through count points.
+void polygon(const POINT* points, int count);
+// Draws a filled polygon with an outline, by the polygon fill mode.
+void fillPolygon(const POINT* points, int count);
+// Draws a filled polygon without an outline.
+void solidPolygon(const POINT* points, int count);
+// Fills a polygon with the background colour.
+void clearPolygon(const POINT* points, int count);
+// Fills with the fill style from (x, y) outwards up to pixels of the colour border.
+void floodFill(int x, int y, COLORREF border);
+
+// == Text ==
+
+// Writes text at the current position and moves the position past it; null is ignored.
+void writeText(const wchar_t* text);
+// Writes text with its top-left corner at (x, y); null is ignored.
 void writeTextAt(int x, int y, const wchar_t* text);
+// Writes text inside *rect with DT_* format flags; returns the text's height.
+// Null text or rect returns 0; DT_MODIFYSTRING is ignored (the text is never written to).
+int writeTextInRect(const wchar_t* text, RECT* rect, UINT format);
+// Returns the width of text in the current font, in pixels; 0 for null.
+int textWidth(const wchar_t* text);
+// Returns the height of text in the current font, in pixels; 0 for null.
+int textHeight(const wchar_t* text);
+// Sets the font from *font; null, or a font that cannot be made, keeps the old one.
+void setTextStyle(const LOGFONTW* font);
+// Sets the font's height and width (0: natural width) and face; a null face keeps the face.
+// Faces are cut to 31 characters; a font that cannot be made keeps the old one (all forms).
+void setTextStyle(int height, int width, const wchar_t* face);
+// Also sets the angles (tenths of a degree), weight and the italic, underline, strikeOut flags.
+void setTextStyle(int height, int width, const wchar_t* face, int escapement, int orientation,
+                  int weight, int italic, int underline, int strikeOut);
+// Sets every field of a new font; with a null face the platform picks one.
+void setTextStyle(int height, int width, const wchar_t* face, int escapement, int orientation,
+                  int weight, int italic, int underline, int strikeOut, int charSet,
+                  int outPrecision, int clipPrecision, int quality, int pitchAndFamily);
+// Copies the current font's description into *out; a null out is ignored.
+void getTextStyle(LOGFONTW* out);
 
 }  // namespace Slate
