@@ -541,6 +541,13 @@ TEST(HostileCallers, ImageTarget) {
   IMAGE canvas(40, 30);
   setDrawTarget(&canvas);
   runRows({slotRows(), frontRows(), bufferRows(), windowlessRows()});
+  // Relative moves and text stop at the ends of the coordinate range instead of wrapping.
+  moveTo(INT_MAX - 1, INT_MIN + 1);
+  moveRel(5, -5);
+  EXPECT_EQ(getCurrentX(), INT_MAX);
+  EXPECT_EQ(getCurrentY(), INT_MIN);
+  writeText(L"W");
+  EXPECT_EQ(getCurrentX(), INT_MAX);
 }
 
 TEST(HostileCallers, EmptyImageTarget) {
