@@ -53,7 +53,6 @@ const double kInf = HUGE_VAL;
 const POINT kPoints[3] = {{1, 1}, {30, 4}, {6, 25}};
 const POINT kFarPoints[4] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {0, 9}};
 const DWORD kDashes[2] = {3, 1};
-const BYTE kBits[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
 const std::wstring kLongText(100000, L'W');
 const std::wstring kLongFace(1000, L'F');
 IMAGE kPicture(8, 8);
