@@ -140,7 +140,7 @@ const std::vector<Row>& slotRows() {
       LATER(ROW(Refused, setLineStyle(PS_USERSTYLE, 1, kDashes, 1u << 20))),
       LATER(ROW(Refused, setLineStyle(PS_USERSTYLE, 1, kDashes, 0xFFFFFFFF))),
       ROW(Refused, setLineStyle(static_cast<const LINESTYLE*>(nullptr))),
-      LATER(ROW(Refused, setLineStyle(lyingLineStyle(PS_USERSTYLE, 1u << 20)))),
+      ROW(Refused, setLineStyle(lyingLineStyle(PS_USERSTYLE, 1u << 20))),
       ROW(Accepts, setLineStyle(lyingLineStyle(PS_DASH, 0xFFFFFFFF))),
       ROW(Refused, getFillStyle(nullptr)),
       ROW(Refused, setFillStyle(BS_PATTERN, 0, nullptr)),
