@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -90,7 +91,11 @@ void spinTitle() {
 
 int main() {
   TIMING_STAMP("main");
-  openGraphWindow(900, 600, 0);
+  // Without its window the game has nothing to show and nothing to read clicks from.
+  if (!openGraphWindow(900, 600, 0)) {
+    std::fputs("SlidePuzzle: the window could not be opened\n", stderr);
+    return 1;
+  }
   TIMING_STAMP("window open");
   int musicOn = 1;
   for (int i = 0; i < 6; ++i) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "context.h"
+#include "drawable_range.h"
 #include "window_target.h"
 
 namespace Slate {
@@ -30,6 +31,32 @@ bool drawablePoints(const POINT* points, int count) {
 void circleOn(HDC dc, int x, int y, int radius) {
   Ellipse(dc, x - radius, y - radius, x + radius, y + radius);
 }
+
+// Every line and shape reaches the platform through one of these two, and so through the
+// one range check: the image target draws on its context, the window target mirrors.
+bool drawable(const ShapeBounds& bounds) {
+  return bounds.drawableThrough(currentImage().transform);
+}
+
+template <class Draw>
+void drawOnImage(const ShapeBounds& bounds, Draw draw) {
+  if (drawable(bounds)) draw(targetDc());
+}
+
+template <class Draw>
+void drawOnWindow(const ShapeBounds& bounds, Draw draw) {
+  if (drawable(bounds)) drawMirrored(draw);
+}
+
+// A rectangle clipped to the drawable range, and its bounds once clipped.
+struct ClippedRectangle {
+  ClippedRectangle(long long left, long long top, long long right, long long bottom)
+      : r(clippedToDrawable(ShapeBounds::box(left, top, right, bottom), currentImage().transform)),
+        bounds(ShapeBounds::box(r.left, r.top, r.right, r.bottom)) {}
+  void drawOn(HDC dc) const { Rectangle(dc, r.left, r.top, r.right, r.bottom); }
+  RECT r;
+  ShapeBounds bounds;
+};
 
 struct ArcPoints {
   int x1 = 0;
@@ -112,8 +139,10 @@ void DrawOnImg::moveRel(int dx, int dy) {
 
 // 33
 void DrawOnImg::line(int x1, int y1, int x2, int y2) {
-  MoveToEx(targetDc(), x1, y1, nullptr);
-  LineTo(targetDc(), x2, y2);
+  drawOnImage(ShapeBounds::box(x1, y1, x2, y2), [&](HDC dc) {
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+  });
 }
 
 // 34
@@ -121,8 +150,9 @@ void DrawOnImg::lineRel(int dx, int dy) {
   lineTo(offsetPosition(currentImage().currentX, dx), offsetPosition(currentImage().currentY, dy));
 }
 
-// 35
+// 35: a line the platform cannot draw leaves the position where it was, too.
 void DrawOnImg::lineTo(int x, int y) {
+  if (!drawable(ShapeBounds::box(currentImage().currentX, currentImage().currentY, x, y))) return;
   line(currentImage().currentX, currentImage().currentY, x, y);
   currentImage().currentX = x;
   currentImage().currentY = y;
@@ -135,15 +165,17 @@ void DrawOnImg::rectangle(int left, int top, int right, int bottom) {
 
 // 37
 void DrawOnImg::fillRectangle(int left, int top, int right, int bottom) {
-  Rectangle(targetDc(), left, top, right, bottom);
+  const ClippedRectangle clipped(left, top, right, bottom);
+  drawOnImage(clipped.bounds, [&](HDC dc) { clipped.drawOn(dc); });
 }
 
 // 38: with the null pen the platform leaves out the right column and bottom row, so they
-// are added back and both given corners are painted.
+// are added back and both given corners are painted. The corners are clipped first, so the
+// one added never overflows.
 void DrawOnImg::solidRectangle(int left, int top, int right, int bottom) {
-  if (left > right) std::swap(left, right);
-  if (top > bottom) std::swap(top, bottom);
-  insideOnly(*this, [&] { fillRectangle(left, top, right + 1, bottom + 1); });
+  const RECT r =
+      clippedToDrawable(ShapeBounds::box(left, top, right, bottom), currentImage().transform);
+  insideOnly(*this, [&] { fillRectangle(r.left, r.top, r.right + 1, r.bottom + 1); });
 }
 
 // 39
@@ -180,7 +212,7 @@ void DrawOnImg::circle(int x, int y, int radius) {
 
 // 42
 void DrawOnImg::fillCircle(int x, int y, int radius) {
-  circleOn(targetDc(), x, y, radius);
+  drawOnImage(ShapeBounds::circle(x, y, radius), [&](HDC dc) { circleOn(dc, x, y, radius); });
 }
 
 // 43
@@ -200,7 +232,8 @@ void DrawOnImg::ellipse(int left, int top, int right, int bottom) {
 
 // 46
 void DrawOnImg::fillEllipse(int left, int top, int right, int bottom) {
-  Ellipse(targetDc(), left, top, right, bottom);
+  drawOnImage(ShapeBounds::box(left, top, right, bottom),
+              [&](HDC dc) { Ellipse(dc, left, top, right, bottom); });
 }
 
 // 47
@@ -222,7 +255,9 @@ void DrawOnImg::roundRect(int left, int top, int right, int bottom, int ellipseW
 // 50
 void DrawOnImg::fillRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                               int ellipseHeight) {
-  RoundRect(targetDc(), left, top, right, bottom, ellipseWidth, ellipseHeight);
+  drawOnImage(ShapeBounds::box(left, top, right, bottom), [&](HDC dc) {
+    RoundRect(dc, left, top, right, bottom, ellipseWidth, ellipseHeight);
+  });
 }
 
 // 51
@@ -241,7 +276,8 @@ void DrawOnImg::clearRoundRect(int left, int top, int right, int bottom, int ell
 // 53
 void DrawOnImg::arc(int left, int top, int right, int bottom, double startAngle, double endAngle) {
   const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
-  Arc(targetDc(), left, top, right, bottom, p.x1, p.y1, p.x2, p.y2);
+  drawOnImage(ShapeBounds::box(left, top, right, bottom),
+              [&](HDC dc) { Arc(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
 }
 
 // 54
@@ -253,7 +289,8 @@ void DrawOnImg::pie(int left, int top, int right, int bottom, double startAngle,
 void DrawOnImg::fillPie(int left, int top, int right, int bottom, double startAngle,
                         double endAngle) {
   const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
-  Pie(targetDc(), left, top, right, bottom, p.x1, p.y1, p.x2, p.y2);
+  drawOnImage(ShapeBounds::box(left, top, right, bottom),
+              [&](HDC dc) { Pie(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
 }
 
 // 56
@@ -270,7 +307,8 @@ void DrawOnImg::clearPie(int left, int top, int right, int bottom, double startA
 
 // 58
 void DrawOnImg::polyline(const POINT* points, int count) {
-  if (drawablePoints(points, count)) Polyline(targetDc(), points, count);
+  if (!drawablePoints(points, count)) return;
+  drawOnImage(ShapeBounds::points(points, count), [&](HDC dc) { Polyline(dc, points, count); });
 }
 
 // 59
@@ -280,7 +318,8 @@ void DrawOnImg::polygon(const POINT* points, int count) {
 
 // 60
 void DrawOnImg::fillPolygon(const POINT* points, int count) {
-  if (drawablePoints(points, count)) Polygon(targetDc(), points, count);
+  if (!drawablePoints(points, count)) return;
+  drawOnImage(ShapeBounds::points(points, count), [&](HDC dc) { Polygon(dc, points, count); });
 }
 
 // 61
@@ -312,7 +351,7 @@ void DrawOnWnd::moveTo(int x, int y) {
 // line from the current point starts at the same place on both.
 void DrawOnWnd::line(int x1, int y1, int x2, int y2) {
   GraphContext& g = graphContext;
-  drawMirrored([&](HDC dc) {
+  drawOnWindow(ShapeBounds::box(x1, y1, x2, y2), [&](HDC dc) {
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);
     if (dc == g.targetDc && g.buffered && g.windowDc) MoveToEx(g.windowDc, x2, y2, nullptr);
@@ -326,49 +365,54 @@ void DrawOnWnd::lineTo(int x, int y) {
 
 // 37
 void DrawOnWnd::fillRectangle(int left, int top, int right, int bottom) {
-  drawMirrored([&](HDC dc) { Rectangle(dc, left, top, right, bottom); });
+  const ClippedRectangle clipped(left, top, right, bottom);
+  drawOnWindow(clipped.bounds, [&](HDC dc) { clipped.drawOn(dc); });
 }
 
 // 42
 void DrawOnWnd::fillCircle(int x, int y, int radius) {
-  drawMirrored([&](HDC dc) { circleOn(dc, x, y, radius); });
+  drawOnWindow(ShapeBounds::circle(x, y, radius), [&](HDC dc) { circleOn(dc, x, y, radius); });
 }
 
 // 46
 void DrawOnWnd::fillEllipse(int left, int top, int right, int bottom) {
-  drawMirrored([&](HDC dc) { Ellipse(dc, left, top, right, bottom); });
+  drawOnWindow(ShapeBounds::box(left, top, right, bottom),
+               [&](HDC dc) { Ellipse(dc, left, top, right, bottom); });
 }
 
 // 50
 void DrawOnWnd::fillRoundRect(int left, int top, int right, int bottom, int ellipseWidth,
                               int ellipseHeight) {
-  drawMirrored(
-      [&](HDC dc) { RoundRect(dc, left, top, right, bottom, ellipseWidth, ellipseHeight); });
+  drawOnWindow(ShapeBounds::box(left, top, right, bottom), [&](HDC dc) {
+    RoundRect(dc, left, top, right, bottom, ellipseWidth, ellipseHeight);
+  });
 }
 
 // 53: the end points come from this target's own slot, before the lock is taken.
 void DrawOnWnd::arc(int left, int top, int right, int bottom, double startAngle, double endAngle) {
   const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
-  drawMirrored([&](HDC dc) { Arc(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
+  drawOnWindow(ShapeBounds::box(left, top, right, bottom),
+               [&](HDC dc) { Arc(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
 }
 
 // 55
 void DrawOnWnd::fillPie(int left, int top, int right, int bottom, double startAngle,
                         double endAngle) {
   const ArcPoints p = arcPointsOf(*this, left, top, right, bottom, startAngle, endAngle);
-  drawMirrored([&](HDC dc) { Pie(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
+  drawOnWindow(ShapeBounds::box(left, top, right, bottom),
+               [&](HDC dc) { Pie(dc, left, top, right, bottom, p.x1, p.y1, p.x2, p.y2); });
 }
 
 // 58
 void DrawOnWnd::polyline(const POINT* points, int count) {
   if (!drawablePoints(points, count)) return;
-  drawMirrored([&](HDC dc) { Polyline(dc, points, count); });
+  drawOnWindow(ShapeBounds::points(points, count), [&](HDC dc) { Polyline(dc, points, count); });
 }
 
 // 60
 void DrawOnWnd::fillPolygon(const POINT* points, int count) {
   if (!drawablePoints(points, count)) return;
-  drawMirrored([&](HDC dc) { Polygon(dc, points, count); });
+  drawOnWindow(ShapeBounds::points(points, count), [&](HDC dc) { Polygon(dc, points, count); });
 }
 
 // 63

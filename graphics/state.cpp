@@ -55,19 +55,22 @@ XFORM withScale(XFORM t, float xScale, float yScale) {
   return t;
 }
 
+// The platform also refuses transforms whose determinant vanishes in its own precision (a
+// scale of 1e-30): the stored transform changes only once the context has taken it.
 void setImageTransform(const XFORM& t) {
-  IMAGE* image = graphContext.currentImage;
-  image->transform = t;
-  SetWorldTransform(graphContext.targetDc, &image->transform);
+  if (SetWorldTransform(graphContext.targetDc, &t)) graphContext.currentImage->transform = t;
 }
 
 // The window's transform is written under the lock: the GUI thread reads it while painting.
 void setWindowTransform(const XFORM& t) {
-  GraphWnd& window = graphContext.window;
-  applyToBoth([&](HDC dc) {
-    window.transform = t;
-    SetWorldTransform(dc, &window.transform);
-  });
+  GraphContext& g = graphContext;
+  LockGuard guard(g.lock);
+  if (!SetWorldTransform(g.targetDc, &t)) return;
+  if (g.windowDc && !SetWorldTransform(g.windowDc, &t)) {
+    SetWorldTransform(g.targetDc, &g.window.transform);
+    return;
+  }
+  g.window.transform = t;
 }
 
 // A handle that is not a region would leave the platform's clipping in an undefined state

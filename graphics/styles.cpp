@@ -15,6 +15,8 @@ namespace Slate {
 namespace {
 
 constexpr int kLineKindMask = 0x0F;
+// The platform takes at most this many dash entries in a pen.
+constexpr DWORD kMaxDashes = 16;
 
 int lineKind(int style) {
   return style & kLineKindMask;
@@ -46,6 +48,7 @@ HPEN buildPen(const LINESTYLE& s, COLORREF colour) {
   int penStyle = s.style | PS_GEOMETRIC;
   const bool user = lineKind(s.style) == PS_USERSTYLE;
   const bool dashed = user && s.pattern && s.count > 0;
+  if (dashed && s.count > kMaxDashes) return nullptr;
   // A user style with no dashes draws nothing; the stored style still says 7.
   if (user && !dashed) penStyle = (penStyle & ~kLineKindMask) | PS_NULL;
   const LOGBRUSH brush = {BS_SOLID, colour, 0};
@@ -226,12 +229,15 @@ void DrawOnImg::getLineStyle(LINESTYLE* out) {
   if (out) *out = graphContext.currentImage->lineStyle;
 }
 
-// 14: built as a separate value, so that a refused style leaves the stored one alone.
+// 14: built as a separate value, so that a refused style leaves the stored one alone. More
+// dashes than a pen takes are refused before anything is copied from the caller's array.
 void DrawOnImg::setLineStyle(int style, int thickness, const DWORD* pattern, DWORD count) {
+  const bool dashed = lineKind(style) == PS_USERSTYLE && pattern && count > 0;
+  if (dashed && count > kMaxDashes) return;
   LINESTYLE next;
   next.style = style;
   next.thickness = thickness;
-  if (lineKind(style) == PS_USERSTYLE && pattern && count > 0) {
+  if (dashed) {
     next.pattern = new (std::nothrow) DWORD[count];
     if (next.pattern) {
       std::copy(pattern, pattern + count, next.pattern);

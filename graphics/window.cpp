@@ -26,9 +26,6 @@ constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;  // 0x00CA000
 // window, so the GUI thread does it and then leaves its loop.
 constexpr UINT WM_CLOSE_FOR_PROGRAM = WM_USER + 2;
 
-// How long close() waits for the GUI thread. It ends within milliseconds; the bound only
-// matters when the thread is itself ending the process after a user close.
-constexpr DWORD kGuiThreadEndWait = 5000;
 // After the user's close: how long the console's close may take to end the process, and
 // how long the game thread gets to reach the lock or its mouse wait before exit(0).
 constexpr DWORD kConsoleEndWait = 1000;
@@ -142,6 +139,16 @@ void letGameThreadPark() {
   std::exit(0);
 }
 
+// True when a back buffer of this size can be made now. Checked before the open window is
+// closed, so that a refused size leaves that window, its back buffer and its state alone.
+bool backBufferFits(int width, int height) {
+  DWORD* bits = nullptr;
+  HBITMAP surface = createPixelSurface(width, height, &bits);
+  if (!surface) return false;
+  DeleteObject(surface);
+  return true;
+}
+
 }  // namespace
 
 GraphWnd::GraphWnd() : IMAGE(0, 0) {
@@ -179,7 +186,7 @@ void GraphWnd::resize(int newWidth, int newHeight) {
 }
 
 HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
-  if (newWidth <= 0 || newHeight <= 0) return nullptr;
+  if (newWidth <= 0 || newHeight <= 0 || !backBufferFits(newWidth, newHeight)) return nullptr;
   close();
   prepareConsole(flags);
   WindowStartInfo info = startInfo(newWidth, newHeight, flags);
@@ -194,7 +201,7 @@ HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
     IMAGE::resize(newWidth, newHeight);
   }
   if (!clientDc || width != newWidth || height != newHeight) {
-    close();  // no back buffer of that size: no window either
+    close();  // the memory went meanwhile: no back buffer of that size, no window either
     return nullptr;
   }
   setDrawTarget(nullptr);
@@ -240,8 +247,10 @@ WindowStartInfo GraphWnd::startInfo(int newWidth, int newHeight, int flags) cons
 // Starts the GUI thread and waits until it has made the window (or failed to).
 bool GraphWnd::startGuiThread(WindowStartInfo& info) {
   waitForGuiThread();  // a thread whose window was closed on that thread itself
-  // A mouse wake nobody consumed must not pass for the new window's signal.
+  // A mouse wake nobody consumed must not pass for the new window's signal, nor an old
+  // window's records for the new window's.
   ResetEvent(wakeEvent);
+  mouseQueue.clear();
   readerWaiting = false;
   presentPending = false;
   guiThread = CreateThread(nullptr, 0, guiThreadMain, &info, 0, &guiThreadId);
@@ -251,9 +260,13 @@ bool GraphWnd::startGuiThread(WindowStartInfo& info) {
   return true;
 }
 
+// Until the thread has ended: it still unregisters the window class and touches this
+// object's handles, so a new window must not start beside it. It always ends once its window
+// is destroyed, except when it is ending the process after the user's close, and then the
+// process goes with it.
 void GraphWnd::waitForGuiThread() {
   if (!guiThread) return;
-  WaitForSingleObject(guiThread, kGuiThreadEndWait);
+  WaitForSingleObject(guiThread, INFINITE);
   CloseHandle(guiThread);
   guiThread = nullptr;
   guiThreadId = 0;
@@ -268,6 +281,7 @@ void GraphWnd::close() {
   }
   PostMessageW(window, WM_CLOSE_FOR_PROGRAM, 0, 0);
   waitForGuiThread();
+  mouseQueue.clear();  // no producer is left; records do not outlive their window
 }
 
 void GraphWnd::releaseClientDc() {
@@ -339,6 +353,7 @@ void GraphWnd::queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 MOUSEMSG GraphWnd::nextMouseMessage() {
+  if (!hwnd) return MOUSEMSG{};
   if (mouseQueue.isEmpty()) waitForMouseMessage();
   if (mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, or it closed meanwhile
   const MOUSEMSG record = mouseQueue.front();

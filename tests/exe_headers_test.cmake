@@ -1,5 +1,6 @@
 # The game must run on a clean Windows: no MinGW runtime DLL imported, and the image asks
-# for ASLR (with high-entropy addresses) and DEP.
+# for ASLR (with high-entropy addresses) and DEP. It asks for no elevation and imports
+# nothing that reaches the network, writes the registry or starts other programs.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${EXE}")
@@ -10,9 +11,33 @@ foreach(dll IN LISTS imports)
   if(dll MATCHES "libstdc|libgcc|winpthread|libwinpthread|mingw")
     message(FATAL_ERROR "the exe depends on a MinGW runtime DLL: ${dll}")
   endif()
+  string(TOLOWER "${dll}" lower)
+  if(lower MATCHES "ws2_32|wsock32|wininet|winhttp")
+    message(FATAL_ERROR "the exe imports a networking DLL: ${dll}")
+  endif()
 endforeach()
 foreach(flag DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT)
   if(NOT headers MATCHES "${flag}")
     message(FATAL_ERROR "the exe lacks ${flag}")
   endif()
 endforeach()
+
+# Each imported function is listed on its own line as: address, hint, name.
+string(REGEX MATCH "The Import Tables.*" import_tables "${headers}")
+string(REGEX MATCHALL "\n\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_0-9]+" functions "${import_tables}")
+list(LENGTH functions count)
+if(count LESS 20)
+  message(FATAL_ERROR "only ${count} imported functions read: objdump's layout has changed")
+endif()
+foreach(line IN LISTS functions)
+  string(REGEX REPLACE ".* " "" name "${line}")
+  if(name MATCHES "^(RegSet|RegCreate|RegDelete|CreateProcess|ShellExecute|WinExec)")
+    message(FATAL_ERROR "the exe imports ${name}")
+  endif()
+endforeach()
+
+# The manifest is embedded as text among the resources.
+file(STRINGS ${EXE} levels REGEX "requestedExecutionLevel")
+if(NOT levels MATCHES "level=\"asInvoker\"")
+  message(FATAL_ERROR "the manifest does not ask for asInvoker: ${levels}")
+endif()

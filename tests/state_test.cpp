@@ -2,6 +2,10 @@
 // ratio, the clip region and single pixels.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "context.h"
@@ -19,6 +23,28 @@ DrawOnImg& target() {
 
 DWORD pixelAt(const IMAGE& image, int x, int y) {
   return image.pixels[y * image.width + x];
+}
+
+// Scales the platform refuses, the singular ones and those whose determinant vanishes in its
+// single precision: the stored transform stays as it was, and so the one every context holds.
+void expectRefusedScalesChangeNothing(IMAGE& image, std::initializer_list<HDC> contexts) {
+  target().setOrigin(100, 50);
+  target().setAspectRatio(2.0f, 3.0f);
+  const struct {
+    float x, y;
+  } refused[] = {{0.0f, 3.0f}, {2.0f, 0.0f}, {1e-30f, 1e-30f}, {FLT_MIN, FLT_MIN}, {NAN, 1.0f}};
+  for (const auto& scale : refused) {
+    target().setAspectRatio(scale.x, scale.y);
+    float x = 0, y = 0;
+    target().getAspectRatio(&x, &y);
+    EXPECT_EQ(x, 2.0f) << scale.x << " x " << scale.y;
+    EXPECT_EQ(y, 3.0f) << scale.x << " x " << scale.y;
+    for (HDC dc : contexts) {
+      XFORM applied;
+      GetWorldTransform(dc, &applied);
+      EXPECT_EQ(std::memcmp(&applied, &image.transform, sizeof applied), 0);
+    }
+  }
 }
 
 // Counts the pixels of the image equal to value.
@@ -185,6 +211,10 @@ TEST_F(ImageState, AspectRatioKeepsTheOriginAndRefusesASingularScale) {
   target().getAspectRatio(nullptr, nullptr);  // null outputs are ignored
 }
 
+TEST_F(ImageState, RefusedScalesChangeNothing) {
+  expectRefusedScalesChangeNothing(image, {image.dc});
+}
+
 TEST_F(ImageState, ClearClipRegionPaintsExactlyTheRegionWhateverTheTransform) {
   image.bkColor = RGB(0, 0, 255);
   target().setOrigin(40, 30);
@@ -330,6 +360,10 @@ TEST_F(WindowState, StateSettersReachBothContextsWhileBuffered) {
   EXPECT_EQ(window.transform.eM22, 3.0f);
   target().setRop2(R2_COPYPEN);
   target().setPolyFillMode(ALTERNATE);
+}
+
+TEST_F(WindowState, RefusedScalesChangeNothing) {
+  expectRefusedScalesChangeNothing(window, {back(), front()});
 }
 
 TEST_F(WindowState, OneSolidBrushServesBothContexts) {

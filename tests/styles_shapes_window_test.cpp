@@ -3,6 +3,9 @@
 // and brushes are shared by both contexts; composites never hold the lock across slots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <string>
 #include <vector>
 
 #include "context.h"
@@ -247,6 +250,120 @@ TEST_F(WindowShapes, CompositesAreSeparatelyLockedSteps) {
   target.solidCircle(50, 50, 10);
   EXPECT_GT(target.checks, 10);
   EXPECT_EQ(target.held, 0);
+}
+
+// ---- Coordinates the platform cannot draw --------------------------------------------------
+
+// A case runs on each target with this origin (x only) and scale in force; the rectangle
+// cases paint from (left, top) to the edge.
+struct RangeCase {
+  const char* name;
+  int originX;
+  float scale;
+  void (*draw)(DrawOnImg&);
+  int left = 0;
+  int top = 0;
+};
+
+// 1 where a pixel is painted (not black), else 0.
+std::vector<DWORD> paintedPixels(const std::vector<DWORD>& pixels) {
+  std::vector<DWORD> painted;
+  for (DWORD p : pixels) painted.push_back(p != 0);
+  return painted;
+}
+
+// Runs each case on a reset, black target; check(case, target, back buffer) judges it. On
+// the window the window itself must show what the back buffer holds.
+template <class Check>
+void onBothTargets(const std::vector<RangeCase>& cases, Check check) {
+  IMAGE image(kWidth, kHeight);
+  for (IMAGE* surface : {&image, static_cast<IMAGE*>(&graphContext.window)}) {
+    const bool onWindow = surface != &image;
+    setDrawTarget(onWindow ? nullptr : &image);
+    DrawOnImg& t = *graphContext.currentTarget;
+    for (const RangeCase& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (onWindow ? " on the window" : " on the image"));
+      t.resetDefaults();
+      t.clearDevice();
+      t.setOrigin(c.originX, 0);
+      t.setAspectRatio(c.scale, c.scale);
+      t.moveTo(3, 4);
+      c.draw(t);
+      const std::vector<DWORD> back = pixelsOf(*surface);
+      check(c, t, back);
+      if (onWindow) {
+        EXPECT_EQ(firstDifference(windowPixels(), back), -1);
+      }
+    }
+  }
+  setDrawTarget(nullptr);
+}
+
+const POINT kReachingFar[] = {{10, 10}, {INT_MAX, 20}, {30, 200}};
+// In the range as given, past it once scaled by 2.
+const POINT kFarOnceScaled[] = {{0, 0}, {(1 << 26) + 10, 0}, {0, 100}};
+
+TEST_F(WindowShapes, ShapesPastTheRangeDrawNothingAndChangeNothing) {
+  const std::vector<RangeCase> cases = {
+      {"solid ellipse to INT_MAX", 0, 1, [](DrawOnImg& t) { t.solidEllipse(0, 0, INT_MAX, 5); }},
+      {"ellipse from INT_MIN", 0, 1, [](DrawOnImg& t) { t.ellipse(INT_MIN, 0, 10, 10); }},
+      {"ellipse one past", 0, 1, [](DrawOnImg& t) { t.fillEllipse(0, 0, 1 << 27, 5); }},
+      {"circle of radius INT_MAX", 0, 1, [](DrawOnImg& t) { t.fillCircle(10, 10, INT_MAX); }},
+      {"clear circle at INT_MIN", 0, 1, [](DrawOnImg& t) { t.clearCircle(INT_MIN, 10, 5); }},
+      {"rounded rectangle", 0, 1, [](DrawOnImg& t) { t.solidRoundRect(0, 0, INT_MAX, 9, 4, 4); }},
+      {"arc", 0, 1, [](DrawOnImg& t) { t.arc(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 1); }},
+      {"pie", 0, 1, [](DrawOnImg& t) { t.pie(0, 0, 10, INT_MIN, 0, 2); }},
+      {"polygon", 0, 1, [](DrawOnImg& t) { t.solidPolygon(kReachingFar, 3); }},
+      {"polyline", 0, 1, [](DrawOnImg& t) { t.polyline(kReachingFar, 3); }},
+      {"line", 0, 1, [](DrawOnImg& t) { t.line(0, 5, INT_MAX, 5); }},
+      {"line to", 0, 1, [](DrawOnImg& t) { t.lineTo(INT_MIN, 5); }},
+      {"line to past the origin", (1 << 27) - 10, 1, [](DrawOnImg& t) { t.lineTo(20, 5); }},
+      {"polygon scaled past", 0, 2, [](DrawOnImg& t) { t.fillPolygon(kFarOnceScaled, 3); }},
+  };
+  onBothTargets(cases, [](const RangeCase& c, DrawOnImg& t, const std::vector<DWORD>& back) {
+    EXPECT_EQ(std::count(back.begin(), back.end(), 0u), kWidth * kHeight);
+    EXPECT_EQ(t.getCurrentX(), 3);
+    EXPECT_EQ(t.getCurrentY(), 4);
+    LINESTYLE line;
+    FILLSTYLE fill;
+    t.getLineStyle(&line);
+    t.getFillStyle(&fill);
+    EXPECT_EQ(line.style, PS_SOLID);
+    EXPECT_EQ(fill.style, BS_SOLID);
+    float scale = 0;
+    t.getAspectRatio(&scale, nullptr);
+    EXPECT_EQ(scale, c.scale);
+  });
+}
+
+// Rectangles are clipped to the range instead: what shows does not depend on how far a
+// corner lies off the surface.
+TEST_F(WindowShapes, RectanglesPastTheRangeAreClipped) {
+  const std::vector<RangeCase> cases = {
+      {"solid to INT_MAX", 0, 1, [](DrawOnImg& t) { t.solidRectangle(10, 10, INT_MAX, INT_MAX); },
+       10, 10},
+      {"solid from INT_MAX", 0, 1, [](DrawOnImg& t) { t.solidRectangle(INT_MAX, INT_MAX, 10, 10); },
+       10, 10},
+      {"clear", 0, 1,
+       [](DrawOnImg& t) {
+         t.setBkColor(RGB(0, 200, 0));
+         t.clearRectangle(INT_MAX, 20, 30, INT_MAX);
+       },
+       30, 20},
+      {"fill over everything", 0, 1,
+       [](DrawOnImg& t) { t.fillRectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX); }, 0, 0},
+      {"solid past the origin", 5, 1,
+       [](DrawOnImg& t) { t.solidRectangle(10, 10, INT_MAX, INT_MAX); }, 15, 10},
+      {"solid scaled", 0, 2, [](DrawOnImg& t) { t.solidRectangle(10, 10, INT_MAX, INT_MAX); }, 20,
+       20},
+  };
+  onBothTargets(cases, [](const RangeCase& c, DrawOnImg&, const std::vector<DWORD>& back) {
+    std::vector<DWORD> expected(back.size(), 0);
+    for (int y = c.top; y < kHeight; ++y) {
+      for (int x = c.left; x < kWidth; ++x) expected[y * kWidth + x] = 1;
+    }
+    EXPECT_EQ(firstDifference(paintedPixels(back), expected), -1);
+  });
 }
 
 // As on the image target; both contexts hold the one last pen and brush. The pattern forms

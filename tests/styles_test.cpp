@@ -289,10 +289,28 @@ TEST_F(StylesTest, RefusedStylesChangeNothing) {
   EXPECT_EQ(GetCurrentObject(image.dc, OBJ_PEN), pen);
   EXPECT_EQ(GetObjectType(pen), static_cast<DWORD>(OBJ_EXTPEN));
 
+  // More dash entries than a pen takes, however many the array really holds: nothing is
+  // copied or allocated, in either form of the setter.
+  const std::vector<DWORD> many(17, 3);
+  LINESTYLE tooMany;
+  tooMany.style = PS_USERSTYLE;
+  tooMany.pattern = new DWORD[17]{};
+  tooMany.count = 17;
+  for (DWORD count : {17u, 1u << 20, 0xFFFFFFFFu}) {
+    target.setLineStyle(PS_USERSTYLE, 1, many.data(), count);
+    target.setLineStyle(&tooMany);
+    EXPECT_EQ(image.lineStyle.thickness, 2) << count;
+    EXPECT_EQ(image.lineStyle.count, 2u) << count;
+    EXPECT_EQ(GetCurrentObject(image.dc, OBJ_PEN), pen) << count;
+  }
+
   target.getLineStyle(nullptr);
   target.getFillStyle(nullptr);
   target.setLineStyle(static_cast<const LINESTYLE*>(nullptr));
   EXPECT_EQ(GetCurrentObject(image.dc, OBJ_PEN), pen);
+
+  target.setLineStyle(PS_USERSTYLE, 3, many.data(), 16);  // the most a pen takes
+  EXPECT_EQ(selectedPen(image.dc).entries, std::vector<DWORD>(16, 3));
 }
 
 TEST_F(StylesTest, ReadBackValuesAreIndependentCopies) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one case of window_probe.exe and checks what only a whole process shows: keys
-# reaching the console, the console hidden and restored, and the process ending promptly
-# when the user closes the window. Runs on the display in $DISPLAY, with the Wine prefix of
+# reaching the console, the console hidden and restored, the process ending promptly
+# when the user closes the window, and the game ending when it cannot open its window. Runs on the display in $DISPLAY, with the Wine prefix of
 # the build folder that holds the probe.
 #   window_process_test.sh CASE PROBE.exe
 set -u
@@ -101,6 +101,15 @@ case "$case_name" in
   close-drawing-console)
     start_probe 1 close-drawing
     close_by_user
+    ;;
+  game-without-display)
+    # No display, so no window: the game must say so in one line and end at once.
+    DISPLAY= "$wine_run" "$probe" >"$work/out" 2>"$work/err" &
+    pid=$!
+    wait_end 30
+    [ "$status" -ne 0 ] && [ "$status" -lt 128 ] || fail "exit status $status"
+    said=$(grep -c 'window could not be opened' "$work/err")
+    [ "$said" = 1 ] || fail "said it $said times: $(cat "$work/err")"
     ;;
   *)
     fail "unknown case"
