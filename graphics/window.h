@@ -32,10 +32,11 @@ class GraphWnd : public IMAGE {
   void resetDefaults() override;
   void resize(int width, int height) override;
 
-  // Returns null, leaving the object closed, when the window cannot be made; a size that is
-  // not positive is refused and changes nothing.
+  // Returns null, leaving the object closed, when the window cannot be made; a size no back
+  // buffer can take is refused before anything is closed and changes nothing.
   HWND open(int width, int height, int flags);
-  // Destroys the window on its own thread and waits for that thread to end.
+  // Destroys the window on its own thread, waits for that thread to end and empties the
+  // mouse queue.
   void close();
 
   // Blocking read of the oldest mouse record. With no window open, or when the window
