@@ -4,6 +4,7 @@
 // so on the window target they reach the window's own primitives and style setters.
 #include "shapes.h"
 
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -154,6 +155,11 @@ int roundHalfAwayFromZero(double value) {
   return static_cast<int>(value < 0 ? value - 0.5 : value + 0.5);
 }
 
+int offsetPosition(int position, int delta) {
+  const long long moved = static_cast<long long>(position) + delta;
+  return moved > INT_MAX ? INT_MAX : moved < INT_MIN ? INT_MIN : static_cast<int>(moved);
+}
+
 // 31
 void DrawOnImg::moveTo(int x, int y) {
   MoveToEx(targetDc(), x, y, nullptr);
@@ -163,7 +169,7 @@ void DrawOnImg::moveTo(int x, int y) {
 
 // 32
 void DrawOnImg::moveRel(int dx, int dy) {
-  moveTo(currentImage().currentX + dx, currentImage().currentY + dy);
+  moveTo(offsetPosition(currentImage().currentX, dx), offsetPosition(currentImage().currentY, dy));
 }
 
 // 33
@@ -176,7 +182,7 @@ void DrawOnImg::line(int x1, int y1, int x2, int y2) {
 
 // 34
 void DrawOnImg::lineRel(int dx, int dy) {
-  lineTo(currentImage().currentX + dx, currentImage().currentY + dy);
+  lineTo(offsetPosition(currentImage().currentX, dx), offsetPosition(currentImage().currentY, dy));
 }
 
 // 35: a line the platform cannot draw leaves the position where it was, too.

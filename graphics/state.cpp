@@ -73,6 +73,12 @@ void setWindowTransform(const XFORM& t) {
   g.window.transform = t;
 }
 
+// A handle that is not a region would leave the platform's clipping in an undefined state
+// (Wine clips everything away); only null, which removes clipping, or a region is taken.
+bool isRegionOrNull(HRGN region) {
+  return region == nullptr || GetObjectType(region) == OBJ_REGION;
+}
+
 }  // namespace
 
 // 1
@@ -134,7 +140,7 @@ void DrawOnImg::setOrigin(int x, int y) {
 
 // 11
 void DrawOnImg::setClipRegion(HRGN region) {
-  SelectClipRgn(graphContext.targetDc, region);
+  if (isRegionOrNull(region)) SelectClipRgn(graphContext.targetDc, region);
 }
 
 // 12
@@ -273,6 +279,7 @@ void DrawOnWnd::setOrigin(int x, int y) {
 
 // 11: each context keeps its own copy of the region; the caller keeps its own.
 void DrawOnWnd::setClipRegion(HRGN region) {
+  if (!isRegionOrNull(region)) return;
   applyToBoth([&](HDC dc) { SelectClipRgn(dc, region); });
 }
 

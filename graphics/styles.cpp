@@ -31,9 +31,20 @@ bool usablePattern(const IMAGE* pattern) {
   return pattern && pattern->pixels && pattern->width > 0 && pattern->height > 0;
 }
 
+// The style bits a pen may carry: line kind, end cap, join and pen type.
+constexpr int kKnownPenBits = PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK | PS_TYPE_MASK;
+
+// The widest pen taken. Wider pens are wider than any window, and Wine spends minutes
+// widening even a short line drawn with a pen a million pixels wide.
+constexpr int kMaxThickness = 32767;
+
 // The pen for s, or null when the platform refuses it. Every pen is geometric so that
-// thickness, end caps and joins all apply.
+// thickness, end caps and joins all apply. Unknown style bits and negative thicknesses are
+// refused here: Windows refuses them, Wine builds a pen from them.
 HPEN buildPen(const LINESTYLE& s, COLORREF colour) {
+  if ((s.style & ~kKnownPenBits) != 0 || s.thickness < 0 || s.thickness > kMaxThickness) {
+    return nullptr;
+  }
   int penStyle = s.style | PS_GEOMETRIC;
   const bool user = lineKind(s.style) == PS_USERSTYLE;
   const bool dashed = user && s.pattern && s.count > 0;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cwchar>
 
+#include "shapes.h"
 #include "surface.h"
 #include "window_target.h"
 
@@ -64,7 +65,7 @@ void DrawOnImg::writeText(const wchar_t* text) {
   if (text == nullptr) return;
   IMAGE* image = graphContext.currentImage;
   this->writeTextAt(image->currentX, image->currentY, text);
-  image->currentX += this->textWidth(text);
+  image->currentX = offsetPosition(image->currentX, this->textWidth(text));
 }
 
 // 65

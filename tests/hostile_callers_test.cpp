@@ -1,0 +1,591 @@
+// Hostile callers: every slot of the drawing-target interface and every front function gets
+// the worst its argument types allow, on an image, an empty image, the open window, the
+// window after it closed, the window target before any window and with no target at all.
+// One checker judges every row: no crash, no hang, a refused call leaves its target as it
+// was (pixels, size, stored state, the DC's state and selected objects), a call that may draw
+// changes only pixels, and whatever happens the stored state agrees with the DC and the
+// pixels with the size.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/image_shape.h"
+#include "support/window_fixture.h"
+
+using namespace Slate;
+
+namespace {
+
+// Refused: nothing changes. Draws: only pixels may change; pen, brush and font may be
+// rebuilt, but alike. Accepts: the call may change state; it must stay consistent.
+enum Expect { Refused, Draws, Accepts };
+
+struct Row {
+  const char* call;
+  Expect expect;
+  void (*slot)(DrawOnImg&);  // through the current target's slot
+  void (*front)();           // through the front function
+  const char* waitsFor;      // a mend on another branch this row waits for; kept, not run
+};
+
+// clang-format off
+#define SLOT(expect, ...) Row{#__VA_ARGS__, expect, [](DrawOnImg& t) { t.__VA_ARGS__; }, nullptr, nullptr}
+#define ROW(expect, ...) Row{#__VA_ARGS__, expect, [](DrawOnImg& t) { t.__VA_ARGS__; }, [] { Slate::__VA_ARGS__; }, nullptr}
+#define FRONT(expect, ...) Row{#__VA_ARGS__, expect, nullptr, [] { __VA_ARGS__; }, nullptr}
+#define WND(expect, ...) Row{#__VA_ARGS__, expect, [](DrawOnImg&) { graphContext.windowTarget.__VA_ARGS__; }, [] { Slate::__VA_ARGS__; }, nullptr}
+// Rows that crash or fail until the mends of the branch named are merged.
+#define WAITS(branch, ...) [] { Row r = __VA_ARGS__; r.waitsFor = branch; return r; }()
+#define LATER(...) WAITS("faults", __VA_ARGS__)
+// clang-format on
+
+// ---- Hostile arguments --------------------------------------------------------------------
+
+const double kNaN = std::nan("");
+const double kInf = HUGE_VAL;
+const POINT kPoints[3] = {{1, 1}, {30, 4}, {6, 25}};
+const POINT kFarPoints[4] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {0, 9}};
+const DWORD kDashes[2] = {3, 1};
+const std::wstring kLongText(100000, L'W');
+const std::wstring kLongFace(1000, L'F');
+IMAGE kPicture(8, 8);
+IMAGE kEmpty;
+
+// The image argument of the front functions that take one: the image target's image, or
+// null, which stands for the window where an image may be the window.
+IMAGE* subject() {
+  GraphContext& g = graphContext;
+  return g.currentTarget == &g.imageTarget ? g.currentImage : nullptr;
+}
+
+RECT* box(int left, int top, int right, int bottom) {
+  static RECT rect;
+  rect = {left, top, right, bottom};
+  return &rect;
+}
+
+LOGFONTW* garbageFont() {
+  static LOGFONTW font;
+  std::memset(&font, 0xFF, sizeof font);  // no terminator, every field at its worst
+  return &font;
+}
+
+// A line style whose count lies about its two-entry pattern.
+const LINESTYLE* lyingLineStyle(int style, DWORD count) {
+  static LINESTYLE& line = *new LINESTYLE;
+  line.clearPattern();
+  line.style = style;
+  line.pattern = new DWORD[2]{3, 1};
+  line.count = count;
+  return &line;
+}
+
+const FILLSTYLE* fillStyleOf(int style, IMAGE* pattern) {
+  static FILLSTYLE& fill = *new FILLSTYLE;  // never destroyed: its pattern is borrowed
+  fill.style = style;
+  fill.hatch = INT_MIN;
+  fill.pattern = pattern;
+  return &fill;
+}
+
+int kOut[4];
+
+HRGN deletedRegion() {
+  HRGN region = CreateRectRgn(0, 0, 5, 5);
+  DeleteObject(region);
+  return region;
+}
+
+// ---- The tables ---------------------------------------------------------------------------
+
+// Slots 1-77, and the front functions that forward to them.
+const std::vector<Row>& slotRows() {
+  static const std::vector<Row> rows = {
+      ROW(Accepts, clearDevice()),
+      ROW(Refused, getLineColor()),
+      ROW(Accepts, setLineColor(0xFFFFFFFF)),
+      ROW(Refused, getTextColor()),
+      ROW(Accepts, setTextColor(0xFFFFFFFF)),
+      ROW(Accepts, setTextColor(0x01000000 | 0xFFFF)),
+      ROW(Refused, getBkColor()),
+      ROW(Accepts, setBkColor(0xFFFFFFFF)),
+      ROW(Refused, getBkMode()),
+      ROW(Refused, setBkMode(INT_MIN)),
+      ROW(Refused, setBkMode(0)),
+      ROW(Refused, setBkMode(INT_MAX)),
+      ROW(Accepts, setOrigin(INT_MIN, INT_MAX)),
+      ROW(Accepts, setOrigin(INT_MAX, INT_MIN)),
+      ROW(Refused, setClipRegion(reinterpret_cast<HRGN>(static_cast<INT_PTR>(0x7FFF1234)))),
+      ROW(Refused, setClipRegion(deletedRegion())),
+      ROW(Refused, setClipRegion(static_cast<HRGN>(GetStockObject(WHITE_BRUSH)))),
+      ROW(Accepts, clearClipRegion()),
+      ROW(Refused, getLineStyle(nullptr)),
+      ROW(Refused, setLineStyle(INT_MIN, 1, kDashes, 2)),
+      ROW(Refused, setLineStyle(INT_MAX, 1, kDashes, 2)),
+      ROW(Refused, setLineStyle(PS_SOLID, -1, nullptr, 0)),
+      ROW(Refused, setLineStyle(PS_SOLID, INT_MIN, nullptr, 0)),
+      ROW(Refused, setLineStyle(PS_SOLID, INT_MAX, nullptr, 0)),
+      SLOT(Accepts, setLineStyle(PS_SOLID, 1 << 20, nullptr, 0), t.line(0, 0, 30, 20)),
+      SLOT(Accepts, setLineStyle(PS_SOLID, 32767, nullptr, 0), t.polyline(kPoints, 3)),
+      SLOT(Accepts, setTextStyle(1 << 20, 1 << 20, L"Arial"), t.writeTextAt(-5, -5, L"Wg")),
+      ROW(Accepts, setLineStyle(PS_USERSTYLE, 1, nullptr, 5)),
+      ROW(Accepts, setLineStyle(PS_USERSTYLE, 1, kDashes, 0)),
+      ROW(Refused, setLineStyle(PS_USERSTYLE, 1, kDashes, 1u << 20)),
+      ROW(Refused, setLineStyle(PS_USERSTYLE, 1, kDashes, 0xFFFFFFFF)),
+      ROW(Refused, setLineStyle(static_cast<const LINESTYLE*>(nullptr))),
+      ROW(Refused, setLineStyle(lyingLineStyle(PS_USERSTYLE, 1u << 20))),
+      ROW(Accepts, setLineStyle(lyingLineStyle(PS_DASH, 0xFFFFFFFF))),
+      ROW(Refused, getFillStyle(nullptr)),
+      ROW(Refused, setFillStyle(BS_PATTERN, 0, nullptr)),
+      ROW(Refused, setFillStyle(BS_DIBPATTERN, 0, &kEmpty)),
+      ROW(Refused, setFillStyle(INT_MIN, 0, &kPicture)),
+      ROW(Refused, setFillStyle(BS_HATCHED, LONG_MIN, nullptr)),
+      ROW(Refused, setFillStyle(BS_HATCHED, -1, nullptr)),
+      ROW(Refused, setFillStyle(static_cast<const BYTE*>(nullptr))),
+      ROW(Refused, setFillStyle(static_cast<const FILLSTYLE*>(nullptr))),
+      ROW(Refused, setFillStyle(fillStyleOf(BS_PATTERN, nullptr))),
+      ROW(Refused, setFillStyle(fillStyleOf(BS_DIBPATTERN, &kEmpty))),
+      ROW(Refused, setFillStyle(fillStyleOf(99, &kPicture))),
+      ROW(Refused, setFillStyle(fillStyleOf(BS_HATCHED, nullptr))),
+      ROW(Refused, getFillColor()),
+      ROW(Accepts, setFillColor(0xFFFFFFFF)),
+      ROW(Refused, getAspectRatio(nullptr, nullptr)),
+      ROW(Refused, setAspectRatio(static_cast<float>(kNaN), 1.0f)),
+      ROW(Refused, setAspectRatio(1.0f, static_cast<float>(kInf))),
+      ROW(Refused, setAspectRatio(-static_cast<float>(kInf), -static_cast<float>(kInf))),
+      ROW(Refused, setAspectRatio(0.0f, 0.0f)),
+      ROW(Accepts, setAspectRatio(FLT_MAX, FLT_MAX)),
+      SLOT(Accepts, setAspectRatio(FLT_MAX, -FLT_MAX), t.fillEllipse(2, 2, 30, 20)),
+      ROW(Refused, setAspectRatio(1e-30f, 1e-30f)),
+      ROW(Refused, setAspectRatio(FLT_MIN, FLT_MIN)),
+      ROW(Accepts, setAspectRatio(-1.0f, -1.0f)),
+      // Logical coordinates in range that the origin or the scale carry far outside it.
+      SLOT(Accepts, setOrigin(INT_MAX, INT_MAX), t.solidEllipse(0, 0, 100, 5)),
+      SLOT(Accepts, setOrigin(INT_MIN, 1 << 30), t.line(0, 0, 100, 5)),
+      SLOT(Accepts, setOrigin(1 << 30, 0), t.fillPolygon(kPoints, 3)),
+      SLOT(Accepts, setOrigin(INT_MAX, INT_MAX), t.writeTextAt(0, 0, L"x")),
+      SLOT(Accepts, setAspectRatio(1e6f, 1e6f), t.floodFill(0, 0, 0)),
+      SLOT(Accepts, setAspectRatio(1e6f, 1e6f), t.fillEllipse(0, 0, 1000, 5)),
+      SLOT(Accepts, setAspectRatio(1e6f, 1e6f), t.line(0, 0, 1000, 5)),
+      ROW(Refused, getRop2()),
+      ROW(Refused, setRop2(0)),
+      ROW(Refused, setRop2(INT_MIN)),
+      ROW(Refused, setRop2(R2_LAST + 1)),
+      ROW(Refused, getPolyFillMode()),
+      ROW(Refused, setPolyFillMode(0)),
+      ROW(Refused, setPolyFillMode(INT_MAX)),
+      ROW(Accepts, resetDefaults()),
+      ROW(Refused, getPixel(INT_MIN, INT_MIN)),
+      ROW(Refused, getPixel(INT_MAX, INT_MAX)),
+      ROW(Refused, putPixel(INT_MIN, INT_MAX, 0xFFFFFFFF)),
+      ROW(Refused, putPixel(-1, -1, RGB(255, 0, 0))),
+      ROW(Accepts, moveTo(INT_MIN, INT_MAX)),
+      ROW(Accepts, moveRel(INT_MAX, INT_MIN)),
+      ROW(Accepts, moveRel(INT_MIN, INT_MAX)),
+      ROW(Draws, line(INT_MIN, INT_MIN, INT_MAX, INT_MAX)),
+      ROW(Draws, line(0, 0, INT_MAX, 5)),
+      ROW(Draws, line(-(1 << 26), 3, 1 << 26, 3)),
+      ROW(Accepts, lineRel(INT_MAX, INT_MIN)),
+      ROW(Accepts, lineTo(INT_MAX, INT_MAX)),
+      // Outlines clipped to the drawable range take Wine seconds: one path each.
+      SLOT(Draws, rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX)),
+      SLOT(Draws, fillRectangle(INT_MAX, INT_MAX, INT_MIN, INT_MIN)),
+      ROW(Draws, solidRectangle(10, 10, INT_MAX, INT_MAX)),
+      ROW(Draws, solidRectangle(INT_MAX, INT_MAX, INT_MIN, INT_MIN)),
+      ROW(Draws, clearRectangle(INT_MIN, 0, INT_MAX, INT_MAX)),
+      ROW(Draws, solidRectangle(5, 5, 5, 5)),
+      ROW(Refused, arcEndpoints(0, 0, 10, 10, 0.0, 1.0, nullptr, nullptr, nullptr, nullptr)),
+      ROW(Refused, arcEndpoints(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kNaN, kInf, &kOut[0], &kOut[1],
+                                &kOut[2], &kOut[3])),
+      ROW(Draws, circle(INT_MAX, INT_MAX, INT_MAX)),
+      ROW(Draws, fillCircle(INT_MIN, 0, INT_MAX)),
+      ROW(Draws, solidCircle(0, 0, INT_MIN)),
+      ROW(Draws, clearCircle(10, 10, -20)),
+      ROW(Draws, ellipse(INT_MIN, INT_MIN, INT_MAX, INT_MAX)),
+      ROW(Draws, fillEllipse(0, 0, INT_MAX, 5)),
+      ROW(Draws, solidEllipse(0, 0, INT_MAX, 5)),
+      ROW(Draws, clearEllipse(30, 20, 2, 2)),
+      ROW(Draws, roundRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX)),
+      ROW(Draws, fillRoundRect(2, 2, 30, 20, INT_MIN, INT_MIN)),
+      ROW(Draws, solidRoundRect(2, 2, 30, 20, INT_MAX, -1)),
+      ROW(Draws, clearRoundRect(INT_MAX, 0, INT_MIN, 9, 4, 4)),
+      ROW(Draws, arc(INT_MIN, INT_MIN, INT_MAX, INT_MAX, kNaN, kInf)),
+      ROW(Draws, arc(2, 2, 30, 20, -kInf, kNaN)),
+      ROW(Draws, pie(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0.0, 1e300)),
+      ROW(Draws, fillPie(2, 2, 30, 20, kNaN, kNaN)),
+      ROW(Draws, solidPie(30, 20, 2, 2, -1e300, 1e300)),
+      ROW(Draws, clearPie(0, 0, INT_MAX, 5, 0.0, 3.0)),
+      ROW(Refused, polyline(nullptr, 3)),
+      ROW(Refused, polyline(kPoints, 0)),
+      ROW(Refused, polyline(kPoints, -1)),
+      ROW(Refused, polyline(kPoints, INT_MIN)),
+      ROW(Draws, polyline(kFarPoints, 4)),
+      ROW(Draws, polyline(kPoints, 1)),
+      // The wrappers swap pen or brush even around a point list they then refuse.
+      WAITS("shapes", ROW(Refused, polygon(nullptr, 5))),
+      ROW(Refused, fillPolygon(kPoints, -1)),
+      WAITS("shapes", ROW(Refused, solidPolygon(kPoints, 0))),
+      ROW(Draws, clearPolygon(kFarPoints, 4)),
+      ROW(Draws, fillPolygon(kPoints, 2)),
+      ROW(Refused, floodFill(INT_MIN, INT_MIN, 0)),
+      ROW(Refused, floodFill(INT_MAX, 0, 0xFFFFFFFF)),
+      ROW(Draws, floodFill(0, 0, 0xFFFFFFFF)),
+      ROW(Refused, writeText(nullptr)),
+      ROW(Accepts, writeText(kLongText.c_str())),
+      ROW(Refused, writeTextAt(0, 0, nullptr)),
+      ROW(Draws, writeTextAt(INT_MIN, INT_MAX, L"far away")),
+      ROW(Draws, writeTextAt(-50000, 0, kLongText.c_str())),
+      ROW(Refused, writeTextInRect(nullptr, box(0, 0, 30, 20), 0)),
+      ROW(Refused, writeTextInRect(L"x", nullptr, 0)),
+      ROW(Draws, writeTextInRect(L"x\ty", box(INT_MIN, INT_MIN, INT_MAX, INT_MAX), 0xFFFFFFFF)),
+      ROW(Draws, writeTextInRect(kLongText.c_str(), box(INT_MAX, 0, INT_MIN, 9), DT_WORDBREAK)),
+      ROW(Draws, writeTextInRect(L"&a&&", box(0, 0, 30, 20), DT_EXPANDTABS | 0xFF00)),
+      ROW(Refused, textWidth(nullptr)),
+      ROW(Refused, textHeight(nullptr)),
+      ROW(Refused, textWidth(kLongText.c_str())),
+      ROW(Refused, setTextStyle(static_cast<const LOGFONTW*>(nullptr))),
+      ROW(Accepts, setTextStyle(garbageFont())),
+      ROW(Accepts, setTextStyle(INT_MIN, INT_MIN, kLongFace.c_str(), INT_MIN, INT_MIN, INT_MIN, -1,
+                                -1, -1, -1, -1, -1, -1, -1)),
+      ROW(Accepts, setTextStyle(INT_MAX, INT_MAX, nullptr, INT_MAX, INT_MAX, INT_MAX, INT_MAX,
+                                INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX)),
+      ROW(Accepts, setTextStyle(-1, -1, L"", -1, -1, -1, INT_MIN, INT_MIN, INT_MIN)),
+      ROW(Accepts, setTextStyle(INT_MIN, INT_MAX, kLongFace.c_str())),
+      ROW(Accepts, setTextStyle(0, 0, nullptr)),
+      ROW(Refused, getTextStyle(nullptr)),
+      ROW(Refused, getWidth()),
+      ROW(Refused, getHeight()),
+      ROW(Refused, getCurrentX()),
+      ROW(Refused, getCurrentY()),
+  };
+  return rows;
+}
+
+// The front functions of their own, given the current image (or the window) as their image.
+const std::vector<Row>& frontRows() {
+  static const std::vector<Row> rows = {
+      FRONT(Refused, getImageBuffer(subject())),
+      FRONT(Refused, resizeImage(subject(), -1, 10)),
+      FRONT(Refused, resizeImage(subject(), 10, 0)),
+      FRONT(Refused, resizeImage(subject(), INT_MIN, INT_MIN)),
+      FRONT(Refused, resizeImage(subject(), INT_MAX, INT_MAX)),
+      FRONT(Refused, resizeImage(subject(), 1 << 16, 1 << 16)),
+      FRONT(Refused, captureImage(nullptr, 0, 0, 5, 5)),
+      FRONT(Refused, captureImage(subject(), 0, 0, -5, 5)),
+      FRONT(Refused, captureImage(subject(), INT_MIN, INT_MIN, INT_MAX, INT_MAX)),
+      FRONT(Refused, drawImage(0, 0, nullptr, SRCCOPY)),
+      FRONT(Refused, drawImage(0, 0, &kEmpty, SRCCOPY)),
+      FRONT(Draws, drawImage(INT_MIN, INT_MIN, &kPicture, SRCCOPY)),
+      FRONT(Draws, drawImage(INT_MAX, INT_MAX, &kPicture, 0xFFFFFFFF)),
+      FRONT(Refused, drawImageRegion(0, 0, -1, -1, &kPicture, 0, 0, SRCCOPY)),
+      FRONT(Draws, drawImageRegion(0, 0, INT_MAX, INT_MAX, &kPicture, INT_MIN, INT_MIN, SRCCOPY)),
+      FRONT(Draws, drawImageRegion(INT_MAX, INT_MAX, INT_MAX, INT_MAX, &kPicture, INT_MAX, INT_MAX,
+                                   SRCINVERT)),
+      FRONT(Refused, rotateImage(subject(), nullptr, 1.0, 0, true, true)),
+      FRONT(Refused, rotateImage(subject(), &kPicture, kNaN, 0, true, true)),
+      FRONT(Refused, rotateImage(subject(), &kPicture, kInf, 0, false, false)),
+      FRONT(Refused, rotateImage(subject(), &kPicture, -kInf, 0xFFFFFFFF, true, false)),
+      FRONT(Refused, loadImageResource(subject(), nullptr, nullptr, 0, 0, true)),
+      FRONT(Refused, loadImageResource(subject(), L"IMAGE", nullptr, 0, 0, true)),
+      FRONT(Refused, loadImageResource(subject(), L"IMAGE", L"MISSING", 0, 0, true)),
+      FRONT(Refused, loadImageResource(subject(), RT_BITMAP, MAKEINTRESOURCEW(1), -1, -1, true)),
+      FRONT(Refused, loadImageResource(subject(), L"IMAGE", MAKEINTRESOURCEW(202), 0, 0, true)),
+      FRONT(Refused,
+            loadImageResource(subject(), L"IMAGE", MAKEINTRESOURCEW(201), INT_MAX, INT_MAX, true)),
+      FRONT(Accepts,
+            loadImageResource(subject(), L"IMAGE", MAKEINTRESOURCEW(201), INT_MIN, 5, false)),
+      FRONT(Draws, loadImageResource(subject(), L"IMAGE", L"GRID", 1 << 20, 1 << 20, false)),
+      FRONT(Refused, openGraphWindow(-1, 10, 0)),
+      FRONT(Refused, openGraphWindow(10, 0, 0)),
+      FRONT(Refused, openGraphWindow(INT_MIN, INT_MIN, -1)),
+      FRONT(Refused, openGraphWindow(INT_MAX, INT_MAX, 0)),
+      FRONT(Refused, openGraphWindow(100000, 100000, 0)),
+      FRONT(Refused, openGraphWindow(16384, 16385, 0)),
+  };
+  return rows;
+}
+
+// Slots 80-84 of the window target; on an image target they must do nothing either.
+const std::vector<Row>& bufferRows() {
+  static const std::vector<Row> rows = {
+      WND(Refused, flushBufferedDrawing(INT_MIN, INT_MIN, INT_MAX, INT_MAX)),
+      WND(Refused, flushBufferedDrawing(INT_MAX, INT_MAX, INT_MIN, INT_MIN)),
+      WND(Refused, flushBufferedDrawing(INT_MAX, INT_MAX, INT_MAX, INT_MAX)),
+      WND(Refused, endBufferedDrawing(INT_MIN, 0, INT_MAX, 0)),
+      WND(Refused, endBufferedDrawing()),
+      WND(Refused, flushBufferedDrawing()),
+  };
+  return rows;
+}
+
+void expectNoMouseMessage() {
+  EXPECT_EQ(getMouseMessage().message, 0u);
+}
+
+// Rows for a target with no window to wait on: a closed window gives no mouse messages.
+const std::vector<Row>& windowlessRows() {
+  static const std::vector<Row> rows = {
+      FRONT(Refused, closeGraphWindow()),
+      FRONT(Refused, expectNoMouseMessage()),
+  };
+  return rows;
+}
+
+// ---- The checker --------------------------------------------------------------------------
+
+std::vector<BYTE> objectBytes(HGDIOBJ object) {
+  const int size = GetObjectW(object, 0, nullptr);
+  std::vector<BYTE> bytes(size > 0 ? size : 0);
+  if (size > 0) GetObjectW(object, size, bytes.data());
+  return bytes;
+}
+
+std::vector<BYTE> clipBytes(HDC dc) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  std::vector<BYTE> bytes;
+  if (GetClipRgn(dc, region) == 1) {
+    bytes.resize(GetRegionData(region, 0, nullptr));
+    GetRegionData(region, static_cast<DWORD>(bytes.size()),
+                  reinterpret_cast<RGNDATA*>(bytes.data()));
+  }
+  DeleteObject(region);
+  return bytes;
+}
+
+// What a DC holds: its modes, colours, transform, clip region and selected objects.
+struct DcState {
+  explicit DcState(HDC dc)
+      : bkMode(GetBkMode(dc)),
+        rop2(GetROP2(dc)),
+        polyFill(GetPolyFillMode(dc)),
+        text(GetTextColor(dc)),
+        bk(GetBkColor(dc)),
+        clip(clipBytes(dc)) {
+    GetWorldTransform(dc, &transform);
+    const UINT kinds[4] = {OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP};
+    for (int i = 0; i < 4; ++i) {
+      objects[i] = GetCurrentObject(dc, kinds[i]);
+      described[i] = objectBytes(objects[i]);
+    }
+  }
+  int bkMode, rop2, polyFill;
+  COLORREF text, bk;
+  std::vector<BYTE> clip;
+  XFORM transform;
+  HGDIOBJ objects[4];
+  std::vector<BYTE> described[4];
+};
+
+// Everything a call could change on the current target.
+struct Snapshot {
+  explicit Snapshot(const IMAGE& im)
+      : shape(im),
+        content(im.pixels, im.pixels ? im.pixels + im.width * im.height : im.pixels),
+        stored{im.currentX,
+               im.currentY,
+               static_cast<int>(im.lineColor),
+               static_cast<int>(im.fillColor),
+               static_cast<int>(im.textColor),
+               static_cast<int>(im.bkColor),
+               im.lineStyle.style,
+               im.lineStyle.thickness,
+               static_cast<int>(im.lineStyle.count),
+               im.fillStyle.style,
+               im.fillStyle.hatch,
+               im.fillStyle.pattern ? im.fillStyle.pattern->width : -1},
+        transform(im.transform),
+        dc(im.dc),
+        windowDc(graphContext.windowDc ? graphContext.windowDc : im.dc) {}
+  SlateTest::Shape shape;
+  std::vector<DWORD> content;
+  std::vector<int> stored;
+  XFORM transform;
+  DcState dc, windowDc;
+};
+
+std::string changes(const Snapshot& a, const Snapshot& b, Expect expect) {
+  std::string found;
+  const auto check = [&](bool same, const char* what) {
+    if (!same) found += std::string(" ") + what;
+  };
+  const bool handles = expect == Refused;
+  check(a.shape == b.shape, "size/surface");
+  check(!handles || a.content == b.content, "pixels");
+  check(a.stored == b.stored, "stored-state");
+  check(std::memcmp(&a.transform, &b.transform, sizeof a.transform) == 0, "transform");
+  for (const auto* dcs : {&a.dc, &a.windowDc}) {
+    const DcState& x = *dcs;
+    const DcState& y = dcs == &a.dc ? b.dc : b.windowDc;
+    check(x.bkMode == y.bkMode && x.rop2 == y.rop2 && x.polyFill == y.polyFill, "dc-modes");
+    check(x.text == y.text && x.bk == y.bk, "dc-colours");
+    check(std::memcmp(&x.transform, &y.transform, sizeof x.transform) == 0, "dc-transform");
+    check(x.clip == y.clip, "dc-clip");
+    for (int i = 0; i < 4; ++i) {
+      check(x.described[i] == y.described[i], "dc-object");
+      check(!handles || x.objects[i] == y.objects[i], "dc-object-handle");
+    }
+  }
+  return found;
+}
+
+// The stored state agrees with the DC, the pixels with the size, the window with the back
+// buffer.
+std::string inconsistencies(const IMAGE& im) {
+  std::string found;
+  const auto check = [&](bool ok, const char* what) {
+    if (!ok) found += std::string(" ") + what;
+  };
+  check((im.bitmap == nullptr) == (im.pixels == nullptr), "pixels-without-surface");
+  if (im.bitmap) {
+    DIBSECTION ds = {};
+    check(GetObjectW(im.bitmap, sizeof ds, &ds) == sizeof ds && ds.dsBm.bmWidth == im.width &&
+              ds.dsBm.bmHeight == im.height && ds.dsBm.bmBits == im.pixels,
+          "surface-size");
+    check(GetCurrentObject(im.dc, OBJ_BITMAP) == im.bitmap, "surface-selected");
+  }
+  const DcState dc(im.dc);
+  check(std::memcmp(&dc.transform, &im.transform, sizeof dc.transform) == 0, "transform");
+  check(dc.text == im.textColor && dc.bk == im.bkColor, "colours");
+  const LINESTYLE& line = im.lineStyle;
+  check((line.pattern != nullptr) == (line.count > 0) && line.count <= 16, "dashes");
+  const FILLSTYLE& fill = im.fillStyle;
+  const bool patterned = fill.style == BS_PATTERN || fill.style == BS_DIBPATTERN;
+  check(!patterned || (fill.pattern && fill.pattern->pixels), "fill-pattern");
+  LOGBRUSH brush = {};
+  GetObjectW(dc.objects[1], sizeof brush, &brush);
+  if (fill.style == BS_SOLID || fill.style == BS_HATCHED) {
+    check(brush.lbStyle == static_cast<UINT>(fill.style) && brush.lbColor == im.fillColor &&
+              (fill.style != BS_HATCHED || brush.lbHatch == static_cast<ULONG_PTR>(fill.hatch)),
+          "brush");
+  }
+  EXTLOGPEN pen = {};  // the dash entries that follow it are left out
+  std::memcpy(&pen, dc.described[0].data(), std::min(sizeof pen, dc.described[0].size()));
+  check((pen.elpPenStyle & PS_STYLE_MASK) == PS_NULL ||
+            (pen.elpWidth == static_cast<DWORD>(line.thickness) && pen.elpColor == im.lineColor),
+        "pen");
+  if (HDC windowDc = graphContext.windowDc) {
+    const DcState w(windowDc);
+    check(std::memcmp(&w.transform, &dc.transform, sizeof w.transform) == 0 && w.text == dc.text &&
+              w.bk == dc.bk && w.bkMode == dc.bkMode && w.rop2 == dc.rop2 &&
+              w.polyFill == dc.polyFill,
+          "window-dc-state");
+    for (int i = 0; i < 3; ++i) check(w.described[i] == dc.described[i], "window-dc-object");
+  }
+  return found;
+}
+
+// A non-default state, so that a call falling back to defaults shows.
+void prepare(DrawOnImg& t) {
+  t.resetDefaults();
+  t.setBkColor(RGB(0, 0, 80));
+  t.clearDevice();
+  t.setLineColor(RGB(250, 200, 0));
+  t.setLineStyle(PS_USERSTYLE | PS_ENDCAP_FLAT, 2, kDashes, 2);
+  t.setFillColor(RGB(0, 160, 0));
+  t.setFillStyle(BS_HATCHED, HS_DIAGCROSS, nullptr);
+  t.setTextColor(RGB(200, 0, 200));
+  t.setTextStyle(12, 0, L"Arial");
+  t.fillRectangle(2, 2, 20, 15);
+  t.moveTo(5, 6);
+}
+
+// Runs every row through each of its paths on the current target and judges it.
+void runRows(const std::vector<std::vector<Row>>& tables) {
+  int calls = 0, later = 0;
+  double slowest = 0;
+  std::string slowestCall;
+  for (const auto& table : tables) {
+    for (const Row& row : table) {
+      if (row.waitsFor) {
+        std::printf("waits for %s: %s\n", row.waitsFor, row.call);
+        ++later;
+        continue;
+      }
+      for (int via = 0; via < 2; ++via) {
+        if (via == 0 ? !row.slot : !row.front) continue;
+        DrawOnImg& target = *graphContext.currentTarget;
+        const IMAGE& image = *graphContext.currentImage;
+        const std::string name = std::string(row.call) + (via == 0 ? " [slot]" : " [front]");
+        prepare(target);
+        const Snapshot before(image);
+        const auto start = std::chrono::steady_clock::now();
+        via == 0 ? row.slot(target) : row.front();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (took.count() > slowest) {
+          slowest = took.count();
+          slowestCall = name;
+        }
+        const Snapshot after(image);
+        EXPECT_EQ(row.expect == Accepts ? "" : changes(before, after, row.expect), "") << name;
+        EXPECT_EQ(inconsistencies(image), "") << name;
+        ++calls;
+      }
+    }
+  }
+  std::printf("%d calls checked, %d rows wait for other mends; slowest %.3f s: %s\n", calls, later,
+              slowest, slowestCall.c_str());
+}
+
+// ---- The targets --------------------------------------------------------------------------
+// Each test runs in its own process under ctest; this order also works in one process.
+
+TEST(HostileCallers, NoTargetAtAll) {
+  ASSERT_EQ(graphContext.currentTarget, nullptr);
+  for (const auto* table : {&frontRows(), &slotRows(), &windowlessRows()}) {
+    for (const Row& row : *table) {
+      if (row.front && !row.waitsFor) row.front();
+    }
+  }
+  EXPECT_EQ(graphContext.currentTarget, nullptr);
+  EXPECT_EQ(graphContext.window.hwnd, nullptr);
+  EXPECT_EQ(inconsistencies(graphContext.window), "");
+}
+
+TEST(HostileCallers, ImageTarget) {
+  IMAGE canvas(40, 30);
+  setDrawTarget(&canvas);
+  runRows({slotRows(), frontRows(), bufferRows(), windowlessRows()});
+  // Relative moves and text stop at the ends of the coordinate range instead of wrapping.
+  moveTo(INT_MAX - 1, INT_MIN + 1);
+  moveRel(5, -5);
+  EXPECT_EQ(getCurrentX(), INT_MAX);
+  EXPECT_EQ(getCurrentY(), INT_MIN);
+  writeText(L"W");
+  EXPECT_EQ(getCurrentX(), INT_MAX);
+}
+
+TEST(HostileCallers, EmptyImageTarget) {
+  IMAGE empty;
+  setDrawTarget(&empty);
+  runRows({slotRows(), frontRows(), bufferRows(), windowlessRows()});
+}
+
+TEST(HostileCallers, WindowTargetBeforeAnyWindow) {
+  ASSERT_EQ(graphContext.window.hwnd, nullptr);
+  setDrawTarget(nullptr);  // the back buffer is still 0 x 0
+  runRows({slotRows(), frontRows(), bufferRows(), windowlessRows()});
+}
+
+using HostileCallersOnWindow = SlateTest::WindowTargetTest;
+
+TEST_F(HostileCallersOnWindow, OpenWindow) {
+  runRows({slotRows(), frontRows(), bufferRows()});
+  EXPECT_NE(window.hwnd, nullptr);
+}
+
+class HostileCallersOnClosedWindow : public SlateTest::WindowTargetTest {};
+
+TEST_F(HostileCallersOnClosedWindow, ClosedWindow) {
+  closeGraphWindow();
+  ASSERT_EQ(graphContext.windowDc, nullptr);
+  runRows({slotRows(), frontRows(), bufferRows(), windowlessRows()});
+}
+
+}  // namespace
