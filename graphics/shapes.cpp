@@ -348,6 +348,7 @@ void DrawOnImg::polyline(const POINT* points, int count) {
 
 // 59
 void DrawOnImg::polygon(const POINT* points, int count) {
+  if (!drawablePoints(points, count)) return;  // before the wrapper swaps pen or brush
   outlineOnly(*this, [&] { fillPolygon(points, count); });
 }
 
@@ -359,11 +360,13 @@ void DrawOnImg::fillPolygon(const POINT* points, int count) {
 
 // 61
 void DrawOnImg::solidPolygon(const POINT* points, int count) {
+  if (!drawablePoints(points, count)) return;  // before the wrapper swaps pen or brush
   insideOnly(*this, [&] { fillPolygon(points, count); });
 }
 
 // 62
 void DrawOnImg::clearPolygon(const POINT* points, int count) {
+  if (!drawablePoints(points, count)) return;  // before the wrapper swaps pen or brush
   inBackgroundColour(*this, [&] { solidPolygon(points, count); });
 }
 
