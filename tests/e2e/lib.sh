@@ -64,21 +64,30 @@ e2e_setup() {
 # desktop (and Wine does not wait for a window manager that never answers when a window
 # goes away).
 e2e_start_display() {
-  local i
+  local attempt i
   mkdir -p "$E2E_WORK/fb"
   SCREEN="$E2E_WORK/fb/Xvfb_screen0"
-  start_xvfb 20 -fbdir "$E2E_WORK/fb" || exit 1
-  [ -s "$SCREEN" ] || { say "the display has no frame buffer file at $SCREEN"; exit 1; }
-  openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
-  E2E_WM_PID=$!
-  for i in $(seq 200); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-      xdotool mousemove 1279 1023  # the pointer waits in a corner, away from the window
-      return 0
-    fi
-    sleep 0.05
+  # A display that answered once has been seen to go away at once, and openbox with it
+  # ("Failed to open the display"); the display is then started afresh, up to three times.
+  for attempt in 1 2 3; do
+    start_xvfb 20 -fbdir "$E2E_WORK/fb" || exit 1
+    [ -s "$SCREEN" ] || { say "the display has no frame buffer file at $SCREEN"; exit 1; }
+    openbox --sm-disable >"$E2E_WORK/openbox.log" 2>&1 &
+    E2E_WM_PID=$!
+    for i in $(seq 200); do
+      if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+        xdotool mousemove 1279 1023  # the pointer waits in a corner, away from the window
+        return 0
+      fi
+      kill -0 "$E2E_WM_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    say "the window manager did not start on $DISPLAY (try $attempt): $(cat "$E2E_WORK/openbox.log")"
+    kill "$E2E_WM_PID" 2>/dev/null
+    wait "$E2E_WM_PID" 2>/dev/null
+    E2E_WM_PID=""
+    stop_xvfb
   done
-  say "the window manager did not start: $(cat "$E2E_WORK/openbox.log")"
   exit 1
 }
 
