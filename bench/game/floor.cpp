@@ -3,6 +3,11 @@
 // and shows a 900 x 600 client area of the game's window style painted in one colour;
 // bench/game/run times it beside the game. It closes itself a second after it first painted,
 // or when its window is closed.
+//
+// With SLATE_FLOOR_CONSOLE=1 in its environment it is the floor of a console program whose
+// window takes its console's place, as the game's does: the window is made at once, but shown
+// only where the console stood, once the console has answered and been hidden. Under Wine the
+// console host that the program's own start launches answers 100-200 ms after main() begins.
 #include <windows.h>
 #include <mmsystem.h>
 #include <olectl.h>
@@ -44,6 +49,15 @@ LRESULT CALLBACK floorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
+void takeConsolePlace(HWND hwnd) {
+  HWND console = GetConsoleWindow();
+  RECT place;
+  if (!console || !GetWindowRect(console, &place)) return;
+  SetWindowPos(hwnd, nullptr, place.left < 0 ? 0 : place.left, place.top < 0 ? 0 : place.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(console, SW_HIDE);
+}
+
 }  // namespace
 
 int main() {
@@ -64,6 +78,7 @@ int main() {
                               CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
                               nullptr, nullptr, module, nullptr);
   if (!hwnd) return 1;
+  if (GetEnvironmentVariableW(L"SLATE_FLOOR_CONSOLE", nullptr, 0) != 0) takeConsolePlace(hwnd);
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
   MSG msg;
