@@ -123,6 +123,14 @@ constexpr COLORREF PURPLE = RGB(128, 0, 128);
 // chosen they do nothing; getters then return 0, or CLR_INVALID for a colour, and leave their
 // out-arguments as they were. Angles are in radians, anticlockwise from 3 o'clock.
 
+// == Errors ==
+
+// Returns why the last failing call on this thread failed ("call: reason"), or "" if none
+// has. Calls that report a failure say so in their comment; the drawing calls do not.
+const wchar_t* lastError();
+// Turns the "Slate: ..." line each reported failure writes on standard error on or off (on).
+void setErrorOutput(bool enabled);
+
 // == Window and mouse ==
 
 // Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
