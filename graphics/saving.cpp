@@ -252,13 +252,19 @@ bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder
 bool writeReplacing(const std::wstring& full, const std::wstring& folder,
                     const std::vector<std::uint8_t>& bytes) {
   static std::atomic<unsigned> counter{0};
-  wchar_t name[40];
-  std::swprintf(name, sizeof name / sizeof name[0], L"~slate%lx-%x.tmp",
-                static_cast<unsigned long>(GetCurrentProcessId()), counter++);
-  const std::wstring temp = folder + name;
-  if (tooLong(temp)) return reportError(kCall, L"path too long for the temporary file beside it");
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  // A name left behind by an earlier process of the same id is passed over.
+  for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    wchar_t name[40];
+    std::swprintf(name, sizeof name / sizeof name[0], L"~slate%lx-%x.tmp",
+                  static_cast<unsigned long>(GetCurrentProcessId()), counter++);
+    temp = folder + name;
+    if (tooLong(temp)) return reportError(kCall, L"path too long for the temporary file beside it");
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   if (file == INVALID_HANDLE_VALUE) {
     return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
                         SystemMessage(GetLastError()).text);
@@ -274,17 +280,19 @@ bool writeReplacing(const std::wstring& full, const std::wstring& folder,
     }
     done += written;
   }
+  // On the disk before the name moves to it, so that a crash cannot leave a short file there.
+  if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
   if (!CloseHandle(file) && error == 0) error = GetLastError();
-  if (error == 0 && !MoveFileExW(temp.c_str(), full.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = GetLastError();
-    DeleteFileW(temp.c_str());
-    return reportErrorf(kCall, L"cannot replace %ls: %ls", ShownPath(full.c_str()).text,
-                        SystemMessage(error).text);
-  }
   if (error != 0) {
     DeleteFileW(temp.c_str());
     return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
+                        SystemMessage(error).text);
+  }
+  if (!MoveFileExW(temp.c_str(), full.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = GetLastError();
+    DeleteFileW(temp.c_str());
+    return reportErrorf(kCall, L"cannot replace %ls: %ls", ShownPath(full.c_str()).text,
                         SystemMessage(error).text);
   }
   return true;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <io.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -86,6 +87,10 @@ TEST_F(SaveImageFile, RefusedSavesChangeNoFile) {
   writeText(path(L"locked.png"), "read-only");
   SetFileAttributesW(path(L"locked.png").c_str(), FILE_ATTRIBUTE_READONLY);
   CreateDirectoryW(path(L"folder.png").c_str(), nullptr);
+  writeText(path(L"busy.png"), "open elsewhere");
+  // Held open without sharing, as another program may: the file cannot be replaced.
+  const HANDLE busy =
+      CreateFileW(path(L"busy.png").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   IMAGE empty;
   const std::wstring tooLong = path(std::wstring(300, L'n') + L".png");
   const std::wstring huge(100000, L'h');
@@ -102,6 +107,7 @@ TEST_F(SaveImageFile, RefusedSavesChangeNoFile) {
       {"missing folder", &grid(), path(L"missing\\new.png"), false},
       {"read-only target", &grid(), path(L"locked.png"), false},
       {"folder as target", &grid(), path(L"folder.png"), false},
+      {"target in use", &grid(), path(L"busy.png"), false},
       {"empty image", &empty, path(L"kept.png"), false},
       {"no window", nullptr, path(L"kept.bmp"), false},
       {"path too long", &grid(), tooLong, false},
@@ -115,6 +121,7 @@ TEST_F(SaveImageFile, RefusedSavesChangeNoFile) {
     EXPECT_EQ(std::wstring(lastError()).rfind(L"saveImageFile: ", 0), 0u) << lastError();
     EXPECT_TRUE(listing() == before);
   }
+  CloseHandle(busy);
   SetFileAttributesW(path(L"locked.png").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -123,7 +130,8 @@ std::string stderrOf(const std::function<void()>& fail) {
   const std::wstring file = path(L"stderr.txt");
   std::fflush(stderr);
   const int saved = _dup(2);
-  const int captured = _wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, 0600);
+  const int captured =
+      _wopen(file.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
   _dup2(captured, 2);
   const HANDLE savedHandle = GetStdHandle(STD_ERROR_HANDLE);
   SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(2)));
