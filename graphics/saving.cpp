@@ -131,7 +131,7 @@ void setJpegOptions(IPropertyBag2* options) {
   VARIANT subsamplingValue;
   VariantInit(&subsamplingValue);
   subsamplingValue.vt = VT_UI1;
-  subsamplingValue.bVal = 3;  // WICJpegYCrCbSubsampling444
+  subsamplingValue.bVal = WICJpegYCrCbSubsampling444;
   options->Write(1, &subsampling, &subsamplingValue);
 }
 
@@ -140,14 +140,14 @@ void setJpegOptions(IPropertyBag2* options) {
 HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& picture,
                                    std::vector<std::uint8_t>& bytes, const wchar_t** step) {
   ComScope com;
-  *step = L"starting COM";
+  *step = L"to start COM";
   if (!com.usable()) return com.result;
   Released<IWICImagingFactory> factory;
   Released<IStream> stream;
   Released<IWICBitmapEncoder> encoder;
   Released<IWICBitmapFrameEncode> frame;
   Released<IPropertyBag2> options;
-  *step = L"making the encoder";
+  *step = L"to make its encoder";
   HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.object));
   if (SUCCEEDED(hr)) hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream.object);
@@ -162,19 +162,19 @@ HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& pictur
     hr = frame.object->SetSize(static_cast<UINT>(picture.width), static_cast<UINT>(picture.height));
   }
   if (FAILED(hr)) return hr;
-  *step = L"setting 24-bit pixels";
+  *step = L"to take 24-bit pixels";
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   hr = frame.object->SetPixelFormat(&format);
   // The encoder may answer with a format of its own choosing; the rows are not converted.
   if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR)
     hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
   if (FAILED(hr)) return hr;
-  *step = L"encoding";
+  *step = L"to encode";
   hr = writeFrame(frame.object, picture);
   if (SUCCEEDED(hr)) hr = frame.object->Commit();
   if (SUCCEEDED(hr)) hr = encoder.object->Commit();
   if (FAILED(hr)) return hr;
-  *step = L"reading the encoded bytes";
+  *step = L"to hand back the bytes";
   HGLOBAL memory = nullptr;
   STATSTG stat = {};
   hr = GetHGlobalFromStream(stream.object, &memory);
@@ -202,7 +202,7 @@ bool encode(Format format, const Snapshot& picture, std::vector<std::uint8_t>& b
   const HRESULT hr = encodeWithImagingComponent(
       png ? GUID_ContainerFormatPng : GUID_ContainerFormatJpeg, picture, bytes, &step);
   if (SUCCEEDED(hr)) return true;
-  return reportErrorf(kCall, L"the imaging component failed at %ls a %ls file (0x%08lX)", step,
+  return reportErrorf(kCall, L"the imaging component failed %ls for a %ls file (0x%08lX)", step,
                       png ? L"PNG" : L"JPEG", static_cast<unsigned long>(hr));
 }
 
@@ -230,7 +230,10 @@ bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder
   }
   folder.assign(full.c_str(), static_cast<size_t>(name - full.c_str()));
   full.resize(length);
-  if (tooLong(full)) return reportErrorf(kCall, L"path too long (%u characters)", unsigned(length));
+  if (tooLong(full)) {
+    return reportErrorf(kCall, L"path too long (%u characters; Windows takes %d)", unsigned(length),
+                        MAX_PATH - 1);
+  }
   const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
       !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
