@@ -166,8 +166,9 @@ HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& pictur
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   hr = frame.object->SetPixelFormat(&format);
   // The encoder may answer with a format of its own choosing; the rows are not converted.
-  if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR)
+  if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) {
     hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+  }
   if (FAILED(hr)) return hr;
   *step = L"to encode";
   hr = writeFrame(frame.object, picture);
@@ -243,7 +244,8 @@ bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return reportErrorf(kCall, L"%ls is a folder", ShownPath(full.c_str()).text);
   }
-  // Windows refuses to replace a read-only file; Wine may not, so it is refused here.
+  // MoveFileEx on Windows refuses to replace a read-only file (ERROR_ACCESS_DENIED); Wine
+  // replaces it, so the rule is applied here.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return reportErrorf(kCall, L"%ls is read-only", ShownPath(full.c_str()).text);
   }
