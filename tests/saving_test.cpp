@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <thread>
