@@ -123,13 +123,13 @@ refused=(
   "uninstall on screen|$uninstaller|_?=$games"
   "silent reinstall|${setup[0]}|/S"
 )
+box=""
 for row in "${refused[@]}"; do
-  IFS='|' read -r what prog args <<<"$row"
+  IFS='|' read -r what prog _ <<<"$row"
   IFS='|' read -ra args <<<"${row#*|*|}"
   wine "$prog" "${args[@]}" >>"$E2E_WORK/log" 2>&1 &
   pid=$!
   if [ "$what" = "uninstall on screen" ]; then
-    box=""
     box_shown() { box="$(xdotool search --onlyvisible --name "SlidePuzzle Uninstall" | head -1)" && [ -n "$box" ]; }
     wait_until 30 box_shown || fail "$what: no message box"
     xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
@@ -139,6 +139,8 @@ for row in "${refused[@]}"; do
   [ "$code" = 2 ] || fail "$what while the game runs: exit code $code, not 2"
   check_install "$games" "$version"
   kill -0 "$GAME_PID" 2>/dev/null || fail "$what: the game ended"
+  say "$what while the game runs: refused${box:+ with a message box on screen}, exit code 2, install intact"
+  box=""
 done
 
 say "closing the game and uninstalling"
