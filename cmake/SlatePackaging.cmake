@@ -45,12 +45,15 @@ file(WRITE ${PROJECT_BINARY_DIR}/CPackConfig-Slate.cmake
      "include(\"${CPACK_OUTPUT_CONFIG_FILE}\")\n"
      "set(CPACK_COMPONENTS_ALL sdk)\n"
      "set(CPACK_PACKAGE_FILE_NAME \"${SLATE_ARCHIVE_NAME}\")\n")
-# One tree, the game component's, with our own template in place of CPack's.
-file(WRITE ${PROJECT_BINARY_DIR}/CPackConfig-Installer.cmake
-     "include(\"${CPACK_OUTPUT_CONFIG_FILE}\")\n"
-     "set(CPACK_GENERATOR NSIS)\n"
-     "set(CPACK_MONOLITHIC_INSTALL ON)\n"
-     "set(CPACK_INSTALL_CMAKE_PROJECTS \"${PROJECT_BINARY_DIR};SlidePuzzle;game;/\")\n"
-     "set(CPACK_COMPONENTS_ALL game)\n"
-     "set(CPACK_MODULE_PATH \"${PROJECT_SOURCE_DIR}/packaging/nsis\")\n"
-     "set(CPACK_PACKAGE_FILE_NAME \"SlidePuzzle-${PROJECT_VERSION}-setup\")\n")
+# One tree, the game component's, with our own template in place of CPack's. Only a game
+# with its pictures has the icon the installer shows.
+if(TARGET SlidePuzzle AND TARGET slidepuzzle_resources)
+  file(WRITE ${PROJECT_BINARY_DIR}/CPackConfig-Installer.cmake
+       "include(\"${CPACK_OUTPUT_CONFIG_FILE}\")\n"
+       "set(CPACK_GENERATOR NSIS)\n"
+       "set(CPACK_MONOLITHIC_INSTALL ON)\n"
+       "set(CPACK_INSTALL_CMAKE_PROJECTS \"${PROJECT_BINARY_DIR};SlidePuzzle;game;/\")\n"
+       "set(CPACK_COMPONENTS_ALL game)\n"
+       "set(CPACK_MODULE_PATH \"${PROJECT_SOURCE_DIR}/packaging/nsis\")\n"
+       "set(CPACK_PACKAGE_FILE_NAME \"SlidePuzzle-${PROJECT_VERSION}-setup\")\n")
+endif()
