@@ -1,7 +1,7 @@
 # What `cmake --install` puts into a prefix, in two components:
 #   sdk   the library (include/, lib/ with the CMake package), the examples' sources, the
-#         getting-started guide and the cheatsheet, README and LICENSE;
-#   game  SlidePuzzle.exe beside README and LICENSE.
+#         getting-started guide and the cheatsheet, its own README (packaging/sdk) and LICENSE;
+#   game  SlidePuzzle.exe beside the player's README (packaging/game) and LICENSE.
 # The package is found with find_package(Slate 1.0 CONFIG) and gives Slate::slate.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -42,7 +42,8 @@ if(TARGET SlidePuzzle)
   list(APPEND components game)
 endif()
 
+# Each archive has a README for its own readers; the project's README is for its developers.
 foreach(component ${components})
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .
-          COMPONENT ${component})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/${component}/README.md
+                ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT ${component})
 endforeach()

@@ -6,3 +6,4 @@
 #define IDR_BLANK_TILE 107
 #define IDR_FIRST_MUSIC 108 /* 108 to 112 */
 #define MUSIC_COUNT 5
+#define IDI_GAME_ICON 113 /* the first icon: shortcuts and the window show it */

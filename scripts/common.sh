@@ -14,6 +14,8 @@ SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
   libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kristi fonts-dejavu-core)
 # The second compiler's build: clang, and lld to link it.
 SLATE_PACKAGES+=(clang lld)
+# The game's installer: makensis, which CPack drives.
+SLATE_PACKAGES+=(nsis)
 
 say() { printf '==> %s\n' "$*" >&2; }
 

@@ -449,6 +449,7 @@ TEST(AssetgenDeterminism, MatchesGoldenChecksums) {
       {"blank.bmp", 0xde8c0ec8cf2e498bULL},    {"music1.wav", 0x64d543705de50d6bULL},
       {"music2.wav", 0x4db369decf7e50ffULL},   {"music3.wav", 0x3bb455ab8cfb61a0ULL},
       {"music4.wav", 0xf1a95ddb03b32f7fULL},   {"music5.wav", 0x6b08e6a68b8b5744ULL},
+      {"icon.ico", 0xfbaf14fe9c5cb048ULL},
   };
   ASSERT_EQ(asset_list().size(), sizeof(golden) / sizeof(golden[0]));
   for (size_t i = 0; i < asset_list().size(); ++i) {

@@ -1,6 +1,7 @@
 #include "assets.h"
 
 #include "bmp_writer.h"
+#include "icon.h"
 #include "music.h"
 #include "pictures.h"
 #include "wav_writer.h"
@@ -12,6 +13,7 @@ const std::vector<AssetInfo>& asset_list() {
       {"title.bmp", 101},    {"picture1.bmp", 102}, {"picture2.bmp", 103}, {"picture3.bmp", 104},
       {"picture4.bmp", 105}, {"picture5.bmp", 106}, {"blank.bmp", 107},    {"music1.wav", 108},
       {"music2.wav", 109},   {"music3.wav", 110},   {"music4.wav", 111},   {"music5.wav", 112},
+      {"icon.ico", 113},
   };
   return list;
 }
@@ -34,6 +36,7 @@ std::vector<uint8_t> generate_asset(const std::string& name) {
     return encode_bmp(render_picture(picture), kBmp120Dpi);
   int piece = numbered(name, "music", ".wav");
   if (piece >= 1 && piece <= kPieceCount) return encode_adpcm_wav(render_music(piece));
+  if (name == "icon.ico") return encode_ico({render_icon(16), render_icon(32), render_icon(48)});
   return {};
 }
 

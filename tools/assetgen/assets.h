@@ -10,10 +10,11 @@ namespace assetgen {
 
 struct AssetInfo {
   const char* file_name;
-  int resource_id;  // the IMAGE resource number the game loads it by
+  int resource_id;  // the resource number the game carries it under
 };
 
-// All assets in resource order: title.bmp, picture1..5.bmp, blank.bmp, music1..5.wav.
+// All assets in resource order: title.bmp, picture1..5.bmp, blank.bmp, music1..5.wav,
+// icon.ico.
 const std::vector<AssetInfo>& asset_list();
 
 // The complete bytes of the named file; empty for a name not in the list.
