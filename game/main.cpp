@@ -22,7 +22,9 @@ constexpr COLORREF kMenuGreen = 0x00AA00;
 
 void startMusic() {
   const int k = std::rand() % MUSIC_COUNT;
-  PlaySoundW(MAKEINTRESOURCEW(IDR_FIRST_MUSIC + k), nullptr, SND_RESOURCE | SND_ASYNC | SND_LOOP);
+  // Without SND_NODEFAULT a clip that cannot be found plays the system's default sound.
+  PlaySoundW(MAKEINTRESOURCEW(IDR_FIRST_MUSIC + k), nullptr,
+             SND_RESOURCE | SND_ASYNC | SND_LOOP | SND_NODEFAULT);
 }
 
 void writePlay() {
@@ -78,13 +80,18 @@ void highlight(const MOUSEMSG& m) {
   }
 }
 
+// Sleep counts in timer ticks, 15.6 ms by default on Windows, so Sleep(15) would last up to two
+// of them; a 1 ms timer period, asked for just around the frames and ended just after them as
+// timeBeginPeriod's documentation asks, keeps each pause near 15 ms.
 void spinTitle() {
+  const bool finePeriod = timeBeginPeriod(1) == TIMERR_NOERROR;
   for (int n = 0; n >= -12; --n) {
     const double angle = static_cast<double>(n) * 3.14 / 6.0;
     rotateImage(&pictures[6], &pictures[0], angle, 0, false, true);
     drawImage(0, 0, &pictures[6], SRCCOPY);
     Sleep(15);
   }
+  if (finePeriod) timeEndPeriod(1);
 }
 
 }  // namespace

@@ -26,7 +26,12 @@ class CriticalSection {
 class LockGuard {
  public:
   explicit LockGuard(CriticalSection& lock) : held(lock) { held.enter(); }
-  ~LockGuard() { held.leave(); }
+  // GDI batches calls per thread, and GdiSetBatchLimit holds only for the thread that set
+  // it: the batch is flushed before another thread may use the DCs the lock guards.
+  ~LockGuard() {
+    GdiFlush();
+    held.leave();
+  }
   LockGuard(const LockGuard&) = delete;
   LockGuard& operator=(const LockGuard&) = delete;
 
