@@ -27,6 +27,25 @@ void startMusic() {
              SND_RESOURCE | SND_ASYNC | SND_LOOP | SND_NODEFAULT);
 }
 
+// The menu's and the congratulation's faces come with Microsoft Office, not with Windows:
+// where one is missing, the game draws with a face it carries (resources/fonts).
+void useCarriedFaces() {
+  const struct {
+    const wchar_t* face;
+    const wchar_t* standIn;
+    int resource;
+  } faces[] = {{L"华文新魏", L"SlidePuzzle Kai", IDR_KAI_FONT},
+               {L"Mistral", L"SlidePuzzle Script", IDR_SCRIPT_FONT}};
+  HMODULE program = GetModuleHandleW(nullptr);
+  for (const auto& f : faces) {
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(f.resource), L"FONTFILE");
+    HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    // A build without them draws with whatever the platform maps the face to.
+    if (data) useStandInFace(f.face, f.standIn, data, SizeofResource(program, found));
+  }
+}
+
 void writePlay() {
   writeTextAt(340, 430, L"P");
   writeTextAt(340, 470, L"L");
@@ -104,6 +123,7 @@ int main() {
     return 1;
   }
   TIMING_STAMP("window open");
+  useCarriedFaces();
   int musicOn = 1;
   for (int i = 0; i < 6; ++i) {
     loadImageResource(&pictures[i], L"IMAGE", MAKEINTRESOURCEW(IDR_TITLE_PICTURE + i), 900, 600,

@@ -6,3 +6,5 @@
 #define IDR_BLANK_TILE 107
 #define IDR_FIRST_MUSIC 108 /* 108 to 112 */
 #define MUSIC_COUNT 5
+#define IDR_KAI_FONT 113    /* "FONTFILE": the Kai stand-in for 华文新魏 */
+#define IDR_SCRIPT_FONT 114 /* "FONTFILE": the script stand-in for Mistral */
