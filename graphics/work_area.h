@@ -1,4 +1,7 @@
-// Where a window may stand: inside the work area of the monitor it is placed on.
+// Where a window may stand: inside the work area of the monitor it is placed on. The process
+// stays DPI-unaware on purpose (the manifest declares no awareness): its coordinates are
+// exact pixels of its own, and Windows scales the whole window on a high-DPI monitor, so
+// the work area is read in those same unaware coordinates.
 #pragma once
 
 #include <windows.h>
