@@ -39,6 +39,10 @@ endforeach()
 set(components sdk)
 if(TARGET SlidePuzzle)
   install(TARGETS SlidePuzzle RUNTIME DESTINATION . COMPONENT game)
+  # The licences of the faces the game carries (resources/fonts/README.md).
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/fonts/OFL-Kristi.txt
+                ${PROJECT_SOURCE_DIR}/resources/fonts/ARPHICPL.txt DESTINATION fonts
+          COMPONENT game)
   list(APPEND components game)
 endif()
 

@@ -22,7 +22,28 @@ constexpr COLORREF kMenuGreen = 0x00AA00;
 
 void startMusic() {
   const int k = std::rand() % MUSIC_COUNT;
-  PlaySoundW(MAKEINTRESOURCEW(IDR_FIRST_MUSIC + k), nullptr, SND_RESOURCE | SND_ASYNC | SND_LOOP);
+  // Without SND_NODEFAULT a clip that cannot be found plays the system's default sound.
+  PlaySoundW(MAKEINTRESOURCEW(IDR_FIRST_MUSIC + k), nullptr,
+             SND_RESOURCE | SND_ASYNC | SND_LOOP | SND_NODEFAULT);
+}
+
+// The menu's and the congratulation's faces come with Microsoft Office, not with Windows:
+// where one is missing, the game draws with a face it carries (resources/fonts).
+void useCarriedFaces() {
+  const struct {
+    const wchar_t* face;
+    const wchar_t* standIn;
+    int resource;
+  } faces[] = {{L"华文新魏", L"SlidePuzzle Kai", IDR_KAI_FONT},
+               {L"Mistral", L"SlidePuzzle Script", IDR_SCRIPT_FONT}};
+  HMODULE program = GetModuleHandleW(nullptr);
+  for (const auto& f : faces) {
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(f.resource), L"FONTFILE");
+    HGLOBAL loaded = found ? LoadResource(program, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    // A build without them draws with whatever the platform maps the face to.
+    if (data) useStandInFace(f.face, f.standIn, data, SizeofResource(program, found));
+  }
 }
 
 void writePlay() {
@@ -78,13 +99,18 @@ void highlight(const MOUSEMSG& m) {
   }
 }
 
+// Sleep counts in timer ticks, 15.6 ms by default on Windows, so Sleep(15) would last up to two
+// of them; a 1 ms timer period, asked for just around the frames and ended just after them as
+// timeBeginPeriod's documentation asks, keeps each pause near 15 ms.
 void spinTitle() {
+  const bool finePeriod = timeBeginPeriod(1) == TIMERR_NOERROR;
   for (int n = 0; n >= -12; --n) {
     const double angle = static_cast<double>(n) * 3.14 / 6.0;
     rotateImage(&pictures[6], &pictures[0], angle, 0, false, true);
     drawImage(0, 0, &pictures[6], SRCCOPY);
     Sleep(15);
   }
+  if (finePeriod) timeEndPeriod(1);
 }
 
 }  // namespace
@@ -97,6 +123,7 @@ int main() {
     return 1;
   }
   TIMING_STAMP("window open");
+  useCarriedFaces();
   int musicOn = 1;
   for (int i = 0; i < 6; ++i) {
     loadImageResource(&pictures[i], L"IMAGE", MAKEINTRESOURCEW(IDR_TITLE_PICTURE + i), 900, 600,

@@ -2,8 +2,6 @@
 // front functions about the window and images as a whole.
 #include "context.h"
 
-#include <objbase.h>
-
 namespace Slate {
 
 // The context must exist before any other static object of the program: the game's static
@@ -21,15 +19,14 @@ GraphContext::GraphContext() : identityTransform{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0
   windowDc = nullptr;
   targetDc = nullptr;
   lock.init();
-  // Picture decoding needs COM on the thread that loads, which is this one.
-  CoInitialize(nullptr);
+  // COM is set up by each load on its own thread (ComApartment): CoUninitialize must run on
+  // the thread that initialised, and a user's close ends the process on the GUI thread.
   // Without batching every GDI call takes effect at once, so GDI drawing into an image and
   // direct writes to its pixels happen in program order.
   GdiSetBatchLimit(1);
 }
 
 GraphContext::~GraphContext() {
-  CoUninitialize();
   // The members go in reverse order: the targets, then the window (which closes itself),
   // and the lock last, because the GUI thread takes it until the window is gone.
 }
@@ -59,6 +56,8 @@ void closeGraphWindow() {
 }
 
 DWORD* getImageBuffer(IMAGE* image) {
+  // A DIB section's bits may be read only once GDI's batch of this thread is flushed.
+  GdiFlush();
   return image ? image->pixels : graphContext.window.pixels;
 }
 

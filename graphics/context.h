@@ -23,9 +23,22 @@ class CriticalSection {
   CRITICAL_SECTION section;
 };
 
+// GDI batches calls per thread, and GdiSetBatchLimit holds only for the thread that calls
+// it: each thread that takes the lock turns batching off for itself the first time, so its
+// drawing is done before the lock is let go and another thread uses the same DCs.
+inline void drawWithoutBatching() {
+  static thread_local bool unbatched = false;
+  if (unbatched) return;
+  GdiSetBatchLimit(1);
+  unbatched = true;
+}
+
 class LockGuard {
  public:
-  explicit LockGuard(CriticalSection& lock) : held(lock) { held.enter(); }
+  explicit LockGuard(CriticalSection& lock) : held(lock) {
+    drawWithoutBatching();
+    held.enter();
+  }
   ~LockGuard() { held.leave(); }
   LockGuard(const LockGuard&) = delete;
   LockGuard& operator=(const LockGuard&) = delete;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "com_apartment.h"
 #include "com_released.h"
 #include "context.h"
 #include "global_memory.h"
@@ -141,6 +142,8 @@ bool GlobalMemory::copyResource(const wchar_t* type, const wchar_t* name) {
 
 Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize) {
   if (memory.handle == nullptr || dst == nullptr) return Decoded::Undecodable;
+  // Decoding runs on the caller's thread; COM is set up here and outlives every object below.
+  ComApartment apartment;
   Released<IStream> stream;
   stream.object = streamOver(memory);
   if (stream.object == nullptr) return Decoded::Undecodable;

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "shapes.h"
+#include "stand_in_faces.h"
 #include "surface.h"
 #include "window_target.h"
 
@@ -25,10 +26,12 @@ void copyFaceName(LOGFONTW& font, const wchar_t* face) {
   font.lfFaceName[i] = L'\0';
 }
 
-// A caller's record may lack the terminator in its face field; the copy always has one.
+// A caller's record may lack the terminator in its face field; the copy always has one. A
+// face with a stand-in is made from the stand-in.
 HFONT createFont(const LOGFONTW& font) {
   LOGFONTW safe = font;
   safe.lfFaceName[LF_FACESIZE - 1] = L'\0';
+  toStandInFace(safe);
   return CreateFontIndirectW(&safe);
 }
 
@@ -137,7 +140,7 @@ void DrawOnImg::setTextStyle(int height, int width, const wchar_t* face) {
 void DrawOnImg::getTextStyle(LOGFONTW* out) {
   if (out == nullptr) return;
   HGDIOBJ font = GetCurrentObject(graphContext.targetDc, OBJ_FONT);
-  GetObjectW(font, sizeof(LOGFONTW), out);
+  if (GetObjectW(font, sizeof(LOGFONTW), out)) toAskedFace(*out);
 }
 
 // 64: the image target's sequence already calls this target's writeTextAt, which takes the

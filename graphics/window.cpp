@@ -1,7 +1,9 @@
 // GraphWnd: opening and closing the window, the GUI thread and its window procedure, the
 // console around the window, and both ends of the mouse queue.
+#include "console.h"
 #include "context.h"
 #include "surface.h"
+#include "work_area.h"
 
 #include <shellapi.h>
 
@@ -13,6 +15,7 @@ namespace Slate {
 
 GraphWnd* GraphWnd::instance = nullptr;
 HWND GraphWnd::consoleWindow = nullptr;
+bool GraphWnd::consoleOwned = false;
 bool GraphWnd::readerWaiting = false;
 std::atomic<bool> GraphWnd::presentPending{false};
 std::atomic<bool> GraphWnd::readerParked{false};
@@ -70,10 +73,11 @@ HWND createWindow(HINSTANCE module, const WindowStartInfo& info, const wchar_t* 
   const DWORD style = info.noMinimize ? kStyle & ~WS_MINIMIZEBOX : kStyle;
   RECT outer = {0, 0, info.clientWidth, info.clientHeight};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  const int x = info.x == -1 ? CW_USEDEFAULT : info.x;
-  const int y = info.y == -1 ? CW_USEDEFAULT : info.y;
-  return CreateWindowExW(0, kClassName, title, style, x, y, outer.right - outer.left,
-                         outer.bottom - outer.top, nullptr, nullptr, module, nullptr);
+  const SIZE size = {outer.right - outer.left, outer.bottom - outer.top};
+  POINT at = {CW_USEDEFAULT, CW_USEDEFAULT};
+  if (info.x != -1) at = insideWorkArea({info.x, info.y}, size);
+  return CreateWindowExW(0, kClassName, title, style, at.x, at.y, size.cx, size.cy, nullptr,
+                         nullptr, module, nullptr);
 }
 
 void runMessageLoop() {
@@ -101,11 +105,6 @@ MOUSEMSG mouseRecord(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return record;
 }
 
-void forwardKey(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND console = GraphWnd::consoleWindow;
-  if (console && wParam != VK_CANCEL) PostMessageW(console, message, wParam, lParam);
-}
-
 // Selects stock objects into windowDc and deletes the pen, brush and font it held, except
 // those the back buffer still holds (its own reset or release deletes them).
 void dropWindowDcObjects(HDC windowDc, HDC backDc) {
@@ -131,7 +130,9 @@ void letGameThreadPark() {
 // the game thread finishes its current window drawing and then stops at its next one; the
 // static destructors that exit() runs on this thread re-enter the lock freely.
 [[noreturn]] void endProcessAfterUserClose() {
-  if (HWND console = GraphWnd::consoleWindow) {
+  // Only a console of our own: closing a shared one would end the shell that started us.
+  HWND console = GraphWnd::consoleWindow;
+  if (console && GraphWnd::consoleOwned) {
     SendMessageW(console, WM_CLOSE, 0, 0);  // the console takes the process with it
     Sleep(kConsoleEndWait);
   }
@@ -197,7 +198,6 @@ HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
   }
   {
     LockGuard guard(graphContext.lock);
-    clientDc = GetDC(hwnd);
     IMAGE::resize(newWidth, newHeight);
   }
   if (!clientDc || width != newWidth || height != newHeight) {
@@ -211,6 +211,7 @@ HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
 void GraphWnd::prepareConsole(int flags) {
   consoleWindow = GetConsoleWindow();
   consoleWasPresent = consoleWindow != nullptr;
+  consoleOwned = consoleIsOwn(consoleWindow);
   if (!consoleWasPresent && (flags & OPEN_SHOW_CONSOLE)) allocateConsole();
   if (consoleWindow) SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C no longer ends us
 }
@@ -222,6 +223,7 @@ void GraphWnd::allocateConsole() {
   _wfreopen_s(&consoleOut, L"CONOUT$", L"w+t", stdout);
   _wfreopen_s(&consoleIn, L"CONIN$", L"r+t", stdin);
   consoleWindow = GetConsoleWindow();
+  consoleOwned = consoleWindow != nullptr;
 }
 
 void GraphWnd::freeOwnConsole() {
@@ -237,7 +239,8 @@ WindowStartInfo GraphWnd::startInfo(int newWidth, int newHeight, int flags) cons
   WindowStartInfo info = {
       -1, -1, (flags & OPEN_NO_CLOSE) != 0, (flags & OPEN_NO_MINIMIZE) != 0, newWidth, newHeight};
   RECT place;
-  if (consoleWasPresent && !(flags & OPEN_SHOW_CONSOLE) && GetWindowRect(consoleWindow, &place)) {
+  if (consoleWasPresent && consoleOwned && !(flags & OPEN_SHOW_CONSOLE) &&
+      GetWindowRect(consoleWindow, &place)) {
     info.x = place.left < 0 ? 0 : place.left;
     info.y = place.top < 0 ? 0 : place.top;
   }
@@ -298,7 +301,7 @@ void GraphWnd::destroyWindow() {
   bool restoreConsole = false;
   if (!consoleWasPresent) {
     if (consoleWindow) freeOwnConsole();
-  } else if (consoleWindow && !IsWindowVisible(consoleWindow)) {
+  } else if (consoleOwned && consoleWindow && !IsWindowVisible(consoleWindow)) {
     restoreConsole = GetWindowRect(window, &last) != 0;
   }
   hwnd = nullptr;  // before the destruction, so nothing closes it twice
@@ -383,6 +386,8 @@ DWORD WINAPI guiThreadMain(LPVOID param) {
   registerWindowClass(module, icon, info.noClose);
   HWND hwnd = createWindow(module, info, titleFrom(path));
   window.hwnd = hwnd;
+  // ReleaseDC must run on the thread that called GetDC, and the release is on this thread.
+  if (hwnd) window.clientDc = GetDC(hwnd);
   if (hwnd) {
     if (info.x != -1) ShowWindow(GraphWnd::consoleWindow, SW_HIDE);  // the window takes its place
     ShowWindow(hwnd, SW_SHOW);
@@ -415,7 +420,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
-      forwardKey(message, wParam, lParam);
+      passKeyToConsole(message, wParam, lParam);
       return 0;
     case WM_MOUSE_WAIT:
       GraphWnd::readerWaiting = true;

@@ -56,6 +56,8 @@ class GraphWnd : public IMAGE {
   // Class-wide state, reached by the GUI thread and the window procedure.
   static GraphWnd* instance;
   static HWND consoleWindow;
+  // The console is the program's own: the window may hide it, take its place and close it.
+  static bool consoleOwned;
   static bool readerWaiting;
   // A no-op message is on its way to make the latest window drawing show (Wine).
   static std::atomic<bool> presentPending;

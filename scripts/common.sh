@@ -11,7 +11,8 @@ SLATE_TSAN="$SLATE_BUILD/tsan"
 SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xdotool imagemagick x11-utils openbox
-  libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kristi fonts-dejavu-core)
+  libbenchmark-dev libpixman-1-dev fonts-arphic-ukai fonts-kristi fonts-dejavu-core
+  python3-fonttools)
 # The second compiler's build: clang, and lld to link it.
 SLATE_PACKAGES+=(clang lld)
 # The game's installer: makensis, which CPack drives.
@@ -115,9 +116,11 @@ stop_xvfb() {
   SLATE_XVFB_PID=""
 }
 
-# The project-local Wine prefix lives under the cross build folder.
+# The project-local Wine prefix lives under the cross build folder. With SLATE_PLAIN_FONTS=1
+# it is a second one, wineprefix-plain, which scripts/wine-run gives none of the font
+# replacements: the faces a stock Windows has, and no others.
 wine_env() {
-  export WINEPREFIX="${1:-$SLATE_CROSS}/wineprefix"
+  export WINEPREFIX="${1:-$SLATE_CROSS}/wineprefix${SLATE_PLAIN_FONTS:+-plain}"
   export WINEDEBUG=-all
   # No Mono or Gecko install prompts in a fresh prefix.
   export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -66,7 +66,7 @@ archive)
   done
   game="$(archive 'SlidePuzzle-*-win64.zip')"
   listing="$(cmake -E tar tf "$game")"
-  for file in SlidePuzzle.exe README.md LICENSE; do
+  for file in SlidePuzzle.exe README.md LICENSE OFL-Kristi.txt ARPHICPL.txt; do
     grep -q "/$file\$" <<<"$listing" || fail "$file is not in $(basename "$game")"
   done
   (cd "$work/unpacked" && cmake -E tar xf "$(archive 'Slate-*-mingw-w64.zip')") ||

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "com_apartment.h"
 #include "context.h"
 #include "global_memory.h"
 #include "test_picture.h"
@@ -188,9 +189,46 @@ TEST(LoadImageResource, TheWindowsImageReceivesAPictureWhileAnImageIsTheTarget) 
   EXPECT_EQ(target.pixels[0], 0u);
 }
 
+// A load on a thread of its own, which is in the given apartment or none (0): the picture
+// arrives, and the thread's COM is left as it was, so a thread that had none has none after.
+struct ThreadLoad {
+  DWORD apartment;  // COINIT_ value, or 0 for a thread without COM
+  bool loaded = false;
+  bool leftAsItWas = false;
+};
+
+DWORD WINAPI loadOnThread(LPVOID param) {
+  ThreadLoad& load = *static_cast<ThreadLoad*>(param);
+  const HRESULT before = load.apartment ? CoInitializeEx(nullptr, load.apartment) : E_FAIL;
+  IMAGE image;
+  loadImageResource(&image, kImage, kGrid, 0, 0, false);
+  load.loaded =
+      image.width == TestPicture::kWidth && pixelAt(image, 15, 25) == TestPicture::color(15, 25);
+  // A second initialisation in the same apartment answers S_FALSE; with none left, S_OK.
+  const HRESULT after =
+      CoInitializeEx(nullptr, load.apartment ? load.apartment : DWORD(COINIT_MULTITHREADED));
+  load.leftAsItWas = load.apartment ? after == S_FALSE : after == S_OK;
+  if (SUCCEEDED(after)) CoUninitialize();
+  if (SUCCEEDED(before)) CoUninitialize();
+  return 0;
+}
+
+TEST(LoadImageResource, EachThreadDecodesWithCOMPairedOnItself) {
+  for (DWORD apartment : {0ul, DWORD(COINIT_APARTMENTTHREADED), DWORD(COINIT_MULTITHREADED)}) {
+    ThreadLoad load = {apartment};
+    HANDLE thread = CreateThread(nullptr, 0, loadOnThread, &load, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(load.loaded) << "apartment " << apartment;
+    EXPECT_TRUE(load.leftAsItWas) << "apartment " << apartment;
+  }
+}
+
 // The grid as a picture file of the given container, written by the imaging component's
 // encoder: 24-bit for most, indexed with the grid's fifteen colours for GIF.
 void encodeGrid(const GUID& container, const std::wstring& path) {
+  ComApartment apartment;
   const int w = TestPicture::kWidth, h = TestPicture::kHeight, cell = TestPicture::kCell;
   const bool indexed = container == GUID_ContainerFormatGif;
   std::vector<BYTE> bytes;

@@ -190,6 +190,57 @@ TEST_F(ImageText, CjkFaceDrawsItsGlyphs) {
   EXPECT_FALSE(samePixels(a, b));
 }
 
+// The bytes of an installed face's font file, as GetFontData gives them.
+std::vector<char> fontFile(const wchar_t* face) {
+  target().setTextStyle(30, 0, face);
+  const DWORD size = GetFontData(graphContext.targetDc, 0, 0, nullptr, 0);
+  std::vector<char> bytes(size == GDI_ERROR ? 0 : size);
+  if (!bytes.empty()) GetFontData(graphContext.targetDc, 0, 0, bytes.data(), size);
+  return bytes;
+}
+
+int widthIn(const wchar_t* face) {
+  target().setTextStyle(30, 0, face);
+  return target().textWidth(L"Wide words");
+}
+
+// A missing face with a registered stand-in draws as the stand-in and reads back as asked;
+// an installed face keeps its own font; refused registrations say why and map nothing.
+TEST_F(ImageText, AMissingFaceIsDrawnWithItsStandIn) {
+  const std::vector<char> tahoma = fontFile(L"Tahoma");
+  ASSERT_FALSE(tahoma.empty());
+  const DWORD size = static_cast<DWORD>(tahoma.size());
+  const int tahomaWidth = widthIn(L"Tahoma");
+  const int courierWidth = widthIn(L"Courier New");
+  ASSERT_NE(tahomaWidth, courierWidth);
+  const char garbage[64] = {};
+  const struct {
+    const wchar_t* face;
+    const void* data;
+    DWORD size;
+    bool accepted;
+    int width;  // 0: not checked
+  } cases[] = {{L"Slate Missing Face", tahoma.data(), size, true, tahomaWidth},
+               {L"Courier New", tahoma.data(), size, true, courierWidth},
+               {L"Slate Refused Face", garbage, sizeof garbage, false, 0},
+               {L"Slate Faceless", nullptr, 0, false, 0},
+               {L"", tahoma.data(), size, false, 0}};
+  setErrorOutput(false);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.face)));
+    EXPECT_EQ(useStandInFace(c.face, L"Tahoma", c.data, c.size), c.accepted);
+    if (!c.accepted) {
+      EXPECT_NE(std::wcsstr(lastError(), L"useStandInFace"), nullptr);
+    }
+    if (c.width) {
+      EXPECT_EQ(widthIn(c.face), c.width);
+    }
+    target().setTextStyle(30, 0, c.face);
+    EXPECT_STREQ(currentFont().lfFaceName, c.face);
+  }
+  setErrorOutput(true);
+}
+
 TEST_F(ImageText, WriteTextInRectPassesTheFlagsAndTheResult) {
   const wchar_t* text = L"one two three four five six seven";
   RECT ours = {0, 0, 60, 0};

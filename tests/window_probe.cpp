@@ -8,6 +8,8 @@
 //   keys                 keys typed into the window reach _getch; Ctrl+C and Ctrl+Break do
 //                        not end the process
 //   console              the console is hidden at open and shown again at the window's place
+//   placement            the window takes the console's place, moved into the work area
+//   key-records          keys sent to the window arrive in the console's input buffer
 //   show-console         OPEN_SHOW_CONSOLE without a console allocates one and frees it
 //   close-drawing        draws in a loop until the user closes the window
 //   close-waiting        waits for mouse messages until the user closes the window
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "context.h"
 #include "window_target.h"
@@ -120,6 +123,88 @@ int console() {
   return finish();
 }
 
+// Wherever the console stands, the window opens inside the monitor's work area, and where the
+// console was when that fits.
+int placement() {
+  HWND consoleWindow = GetConsoleWindow();
+  check(consoleWindow != nullptr, "no console window: start me through wineconsole");
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(consoleWindow, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT work = monitor.rcWork;
+  const struct {
+    POINT console;
+    bool fits;  // the window fits where the console is
+  } cases[] = {{{40, 30}, true}, {{work.right - 100, work.bottom - 50}, false}};
+  for (const auto& c : cases) {
+    SetWindowPos(consoleWindow, nullptr, c.console.x, c.console.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const POINT consoleAt = topLeft(consoleWindow);
+    HWND hwnd = openGraphWindow(400, 300, 0);
+    RECT outer = {};
+    GetWindowRect(hwnd, &outer);
+    const std::string at = " at " + std::to_string(outer.left) + "," + std::to_string(outer.top);
+    check(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+              outer.bottom <= work.bottom,
+          ("window outside the work area" + at).c_str());
+    check(!c.fits || (outer.left == consoleAt.x && outer.top == consoleAt.y),
+          ("window not at the console's place" + at).c_str());
+    closeGraphWindow();
+  }
+  return finish();
+}
+
+// Each key the window gets becomes a down and an up record in the console's input buffer,
+// with its codes and character; Ctrl+Break is dropped.
+int keyRecords() {
+  HANDLE input =
+      CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  HWND hwnd = openGraphWindow(300, 200, 0);
+  check(input != INVALID_HANDLE_VALUE && hwnd != nullptr, "no console input or no window");
+  FlushConsoleInputBuffer(input);
+  struct Key {
+    WORD key, scan;
+    bool extended;
+    wchar_t character;
+  };
+  const Key keys[] = {{'K', 0x25, false, L'k'},
+                      {VK_CANCEL, 0x46, true, 0},
+                      {VK_RETURN, 0x1C, false, L'\r'},
+                      {VK_LEFT, 0x4B, true, 0},
+                      {'7', 0x08, false, L'7'}};
+  for (const Key& k : keys) {
+    const LPARAM down = 1 | (k.scan << 16) | (k.extended ? 1 << 24 : 0);
+    PostMessageW(hwnd, WM_KEYDOWN, k.key, down);
+    PostMessageW(hwnd, WM_KEYUP, k.key, down | 0xC0000000);
+  }
+  const size_t expected = 8;  // a down and an up for each key but Ctrl+Break
+  std::vector<KEY_EVENT_RECORD> got;
+  for (int wait = 0; wait < 100 && got.size() < expected; ++wait, Sleep(20)) {
+    INPUT_RECORD records[32];
+    DWORD count = 0;
+    PeekConsoleInputW(input, records, 32, &count);
+    got.clear();
+    for (DWORD i = 0; i < count; ++i) {
+      if (records[i].EventType == KEY_EVENT) got.push_back(records[i].Event.KeyEvent);
+    }
+  }
+  check(got.size() == expected, ("records: " + std::to_string(got.size())).c_str());
+  size_t i = 0;
+  for (const Key& k : keys) {
+    for (BOOL down : {TRUE, FALSE}) {
+      if (k.key == VK_CANCEL || i >= got.size()) break;
+      const KEY_EVENT_RECORD& g = got[i++];
+      check(g.bKeyDown == down && g.wVirtualKeyCode == k.key && g.wVirtualScanCode == k.scan &&
+                g.uChar.UnicodeChar == k.character &&
+                ((g.dwControlKeyState & ENHANCED_KEY) != 0) == k.extended,
+            ("record " + std::to_string(i) + ": key " + std::to_string(g.wVirtualKeyCode)).c_str());
+    }
+  }
+  closeGraphWindow();
+  CloseHandle(input);
+  return finish();
+}
+
 int showConsole() {
   check(GetConsoleWindow() == nullptr, "a console already: start me with plain wine");
   check(openGraphWindow(300, 200, OPEN_SHOW_CONSOLE) != nullptr, "no window");
@@ -163,6 +248,8 @@ int main(int argc, char** argv) {
   if (name == "keys") return keys();
   if (name == "console") return console();
   if (name == "show-console") return showConsole();
+  if (name == "placement") return placement();
+  if (name == "key-records") return keyRecords();
   if (name == "close-drawing") closeDrawing();
   if (name == "close-waiting") closeWaiting();
   if (name == "exit-with-window") return openGraphWindow(300, 200, 0) ? 0 : 1;

@@ -76,8 +76,8 @@ case "$case_name" in
     wait_end 20
     expect_ok
     ;;
-  console)
-    start_probe 1 console
+  console | placement | key-records)
+    start_probe 1 "$case_name"
     wait_end 30
     expect_ok
     ;;

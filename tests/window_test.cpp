@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "console.h"
 #include "context.h"
 #include "support/host.h"
 #include "support/image_shape.h"
@@ -111,6 +112,26 @@ TEST_F(OpenWindow, IsTheBlackTarget) {
   for (int i = 0; i < 900 * 600; ++i) nonBlack += window().pixels[i] != 0;
   EXPECT_EQ(nonBlack, 0);
   EXPECT_EQ(SlateTest::readWindow(hwnd, 0, 0, 900, 600).count(0), 900 * 600);
+}
+
+// Only a console window with an area may be taken over: a pseudo console's stand-in window is
+// hidden and 0 x 0. Run from a shell's console, whose other processes rule every case out,
+// only the refusals are checked.
+TEST(ConsoleOwnership, OnlyAWindowWithAnAreaIsOwnConsole) {
+  const struct {
+    int width, height;
+    bool own;
+  } cases[] = {{200, 100, true}, {0, 0, false}, {200, 0, false}};
+  DWORD processes[2];
+  const bool shared = GetConsoleProcessList(processes, 2) > 1;
+  EXPECT_FALSE(consoleIsOwn(nullptr));
+  for (const auto& c : cases) {
+    HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, c.width, c.height, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(stand, nullptr);
+    EXPECT_EQ(consoleIsOwn(stand), c.own && !shared) << c.width << " x " << c.height;
+    DestroyWindow(stand);
+  }
 }
 
 TEST(WindowFlags, NoCloseAndNoMinimize) {

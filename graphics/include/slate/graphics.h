@@ -391,5 +391,9 @@ void setTextStyle(int height, int width, const wchar_t* face, int escapement, in
                   int outPrecision, int clipPrecision, int quality, int pitchAndFamily);
 // Copies the current font's description into *out; a null out is ignored.
 void getTextStyle(LOGFONTW* out);
+// Where `face` is not installed, fonts asked for by it are made from `standInFace`, whose font
+// file (size bytes at data) is registered for this process; the style still reads back `face`.
+// Returns true if the face is installed or the stand-in is registered, false (lastError) if not.
+bool useStandInFace(const wchar_t* face, const wchar_t* standInFace, const void* data, DWORD size);
 
 }  // namespace Slate
