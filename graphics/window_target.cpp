@@ -45,6 +45,15 @@ void selectIntoBoth(HGDIOBJ object) {
   if (fromWindow && fromWindow != object && fromWindow != fromBack) DeleteObject(fromWindow);
 }
 
+void selectIntoBoth(const StyleObject& made) {
+  GraphContext& g = graphContext;
+  HGDIOBJ fromBack = SelectObject(g.targetDc, made.handle);
+  HGDIOBJ fromWindow = g.windowDc ? SelectObject(g.windowDc, made.handle) : nullptr;
+  if (fromBack && fromBack != made.handle) releaseObject(g.targetDc, fromBack);
+  if (fromWindow && fromWindow != made.handle && fromWindow != fromBack) DeleteObject(fromWindow);
+  noteSelected(g.targetDc, made);
+}
+
 DrawOnImg::~DrawOnImg() {}
 
 DrawOnWnd::~DrawOnWnd() {}
