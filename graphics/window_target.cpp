@@ -98,11 +98,18 @@ void DrawOnWnd::flushBufferedDrawing(int left, int top, int right, int bottom) {
 void DrawOnWnd::flushBufferedDrawing() {
   GraphContext& g = graphContext;
   copyToWindow([&](HDC windowDc, HDC backDc) {
-    SetWorldTransform(backDc, &g.identityTransform);
-    SetWorldTransform(windowDc, &g.identityTransform);
+    // With no origin or scale in force the transforms need not be touched at all.
+    const bool identity =
+        std::memcmp(&g.window.transform, &g.identityTransform, sizeof(XFORM)) == 0;
+    if (!identity) {
+      SetWorldTransform(backDc, &g.identityTransform);
+      SetWorldTransform(windowDc, &g.identityTransform);
+    }
     BitBlt(windowDc, 0, 0, g.window.width, g.window.height, backDc, 0, 0, SRCCOPY);
-    SetWorldTransform(backDc, &g.window.transform);
-    SetWorldTransform(windowDc, &g.window.transform);
+    if (!identity) {
+      SetWorldTransform(backDc, &g.window.transform);
+      SetWorldTransform(windowDc, &g.window.transform);
+    }
   });
 }
 

@@ -210,6 +210,17 @@ std::vector<Row> rows(IMAGE& sprite) {
       {"floodFill 14x14", [](int) { floodFill(9, 9, kBorder); },
        [](HDC dc, int) { ExtFloodFill(dc, 9, 9, kBorder, FLOODFILLBORDER); }, "ExtFloodFill"},
   };
+  // Where a variant's time goes: the same shape with the pen switched off and back around
+  // it, as a DC that must hold the stored pen between calls needs.
+  Row switched{"solidRectangle",
+               [](int i) { solidRectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); },
+               [](HDC dc, int i) {
+                 HGDIOBJ pen = SelectObject(dc, GetStockObject(NULL_PEN));
+                 Rectangle(dc, xOf(i), yOf(i), xOf(i) + 17, yOf(i) + 17);
+                 SelectObject(dc, pen);
+               },
+               "SelectObject null pen, Rectangle, SelectObject back"};
+  r.push_back(switched);
   Row flush{"flushBufferedDrawing() 800x600", [](int) { flushBufferedDrawing(); },
             [](HDC back, int) {
               BitBlt(graphContext.windowDc, 0, 0, kWidth, kHeight, back, 0, 0, SRCCOPY);
