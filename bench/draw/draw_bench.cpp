@@ -1,9 +1,11 @@
 // Drawing speed: every front function that draws, timed on the buffered window, the
 // unbuffered window and an image, each beside its floor, the least GDI work its behaviour
-// needs, made in the same process on the same device context with the pen, brush and mode
-// already selected. Each figure is the median of REPS timings of CALLS calls; the rows print
-// as "target<TAB>call<TAB>Slate ns<TAB>floor ns<TAB>floor", which bench/draw/run turns into
-// the table.
+// needs, made in the same process on the same device context. A shape variant's floor
+// switches the pen or brush off around its shape and back, as each DC must hold the stored
+// pen and brush again afterwards; the shape alone, with them already switched, is timed too.
+// Each figure is the median of REPS timings of CALLS calls; the rows print as
+// "target<TAB>call<TAB>Slate ns<TAB>floor ns<TAB>floor calls<TAB>shape alone ns", which
+// bench/draw/run turns into the table.
 //   draw_bench [CALLS [REPS]]      defaults 20000 and 5 (pixels take ten times the calls)
 #include <slate/graphics.h>
 
@@ -115,52 +117,49 @@ std::vector<Row> rows(IMAGE& sprite) {
   const Brush BN = Brush::Null, BB = Brush::Background;
   std::vector<Row> r = {
       {"rectangle 16x16", [](int i) { rectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); }, rect,
-       "Rectangle, null brush", Pen::Current, BN},
+       "Rectangle", Pen::Current, BN},
       {"fillRectangle", [](int i) { fillRectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); },
        rect, "Rectangle"},
       {"solidRectangle", [](int i) { solidRectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); },
-       solidRect, "Rectangle, null pen", N},
+       solidRect, "Rectangle", N},
       {"clearRectangle", [](int i) { clearRectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); },
-       solidRect, "Rectangle, null pen, background brush", N, BB},
-      {"circle r8", [](int i) { circle(xOf(i), yOf(i), 8); }, circ, "Ellipse, null brush",
-       Pen::Current, BN},
+       solidRect, "Rectangle", N, BB},
+      {"circle r8", [](int i) { circle(xOf(i), yOf(i), 8); }, circ, "Ellipse", Pen::Current, BN},
       {"fillCircle", [](int i) { fillCircle(xOf(i), yOf(i), 8); }, circ, "Ellipse"},
-      {"solidCircle", [](int i) { solidCircle(xOf(i), yOf(i), 8); }, circ, "Ellipse, null pen", N},
-      {"clearCircle", [](int i) { clearCircle(xOf(i), yOf(i), 8); }, circ,
-       "Ellipse, null pen, background brush", N, BB},
+      {"solidCircle", [](int i) { solidCircle(xOf(i), yOf(i), 8); }, circ, "Ellipse", N},
+      {"clearCircle", [](int i) { clearCircle(xOf(i), yOf(i), 8); }, circ, "Ellipse", N, BB},
       {"ellipse 16x12", [](int i) { ellipse(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 12); }, ell,
-       "Ellipse, null brush", Pen::Current, BN},
+       "Ellipse", Pen::Current, BN},
       {"fillEllipse", [](int i) { fillEllipse(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 12); }, ell,
        "Ellipse"},
       {"solidEllipse", [](int i) { solidEllipse(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 12); }, ell,
-       "Ellipse, null pen", N},
+       "Ellipse", N},
       {"clearEllipse", [](int i) { clearEllipse(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 12); }, ell,
-       "Ellipse, null pen, background brush", N, BB},
+       "Ellipse", N, BB},
       {"roundRect 16x16", [](int i) { roundRect(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 6, 6); },
-       rr, "RoundRect, null brush", Pen::Current, BN},
+       rr, "RoundRect", Pen::Current, BN},
       {"fillRoundRect",
        [](int i) { fillRoundRect(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 6, 6); }, rr,
        "RoundRect"},
       {"solidRoundRect",
        [](int i) { solidRoundRect(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 6, 6); }, rr,
-       "RoundRect, null pen", N},
+       "RoundRect", N},
       {"clearRoundRect",
        [](int i) { clearRoundRect(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 6, 6); }, rr,
-       "RoundRect, null pen, background brush", N, BB},
+       "RoundRect", N, BB},
       {"pie 16x16", [](int i) { pie(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 0.5, 2.5); },
-       pieFloor, "Pie, null brush", Pen::Current, BN},
+       pieFloor, "Pie", Pen::Current, BN},
       {"fillPie", [](int i) { fillPie(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 0.5, 2.5); },
        pieFloor, "Pie"},
       {"solidPie", [](int i) { solidPie(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 0.5, 2.5); },
-       pieFloor, "Pie, null pen", N},
+       pieFloor, "Pie", N},
       {"clearPie", [](int i) { clearPie(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 0.5, 2.5); },
-       pieFloor, "Pie, null pen, background brush", N, BB},
-      {"polygon 5 points", [star](int i) { polygon(star(i), 5); }, poly, "Polygon, null brush",
-       Pen::Current, BN},
+       pieFloor, "Pie", N, BB},
+      {"polygon 5 points", [star](int i) { polygon(star(i), 5); }, poly, "Polygon", Pen::Current,
+       BN},
       {"fillPolygon", [star](int i) { fillPolygon(star(i), 5); }, poly, "Polygon"},
-      {"solidPolygon", [star](int i) { solidPolygon(star(i), 5); }, poly, "Polygon, null pen", N},
-      {"clearPolygon", [star](int i) { clearPolygon(star(i), 5); }, poly,
-       "Polygon, null pen, background brush", N, BB},
+      {"solidPolygon", [star](int i) { solidPolygon(star(i), 5); }, poly, "Polygon", N},
+      {"clearPolygon", [star](int i) { clearPolygon(star(i), 5); }, poly, "Polygon", N, BB},
       {"arc 16x16", [](int i) { arc(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16, 0.5, 2.5); },
        arcFloor, "Arc"},
       {"polyline 5 points", [star](int i) { polyline(star(i), 5); },
@@ -210,17 +209,6 @@ std::vector<Row> rows(IMAGE& sprite) {
       {"floodFill 14x14", [](int) { floodFill(9, 9, kBorder); },
        [](HDC dc, int) { ExtFloodFill(dc, 9, 9, kBorder, FLOODFILLBORDER); }, "ExtFloodFill"},
   };
-  // Where a variant's time goes: the same shape with the pen switched off and back around
-  // it, as a DC that must hold the stored pen between calls needs.
-  Row switched{"solidRectangle",
-               [](int i) { solidRectangle(xOf(i), yOf(i), xOf(i) + 16, yOf(i) + 16); },
-               [](HDC dc, int i) {
-                 HGDIOBJ pen = SelectObject(dc, GetStockObject(NULL_PEN));
-                 Rectangle(dc, xOf(i), yOf(i), xOf(i) + 17, yOf(i) + 17);
-                 SelectObject(dc, pen);
-               },
-               "SelectObject null pen, Rectangle, SelectObject back"};
-  r.push_back(switched);
   Row flush{"flushBufferedDrawing() 800x600", [](int) { flushBufferedDrawing(); },
             [](HDC back, int) {
               BitBlt(graphContext.windowDc, 0, 0, kWidth, kHeight, back, 0, 0, SRCCOPY);
@@ -239,31 +227,51 @@ std::vector<Row> rows(IMAGE& sprite) {
   return r;
 }
 
-// The floor's DC state for one row, put in place before its timing and taken away after.
-class FloorState {
+// The pen and brush a row's shape needs, selected into the DCs its behaviour reaches and
+// put back: once around a whole timing for the shape alone, or around every call for the
+// floor, since a variant must leave each DC holding the stored pen and brush again.
+class Switches {
  public:
-  FloorState(HDC dc, const Row& row) : dc(dc) {
-    if (row.pen == Pen::Null) oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    if (row.brush == Brush::Null) oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    if (row.brush == Brush::Background) {
-      ownBrush = CreateSolidBrush(kBackground);
-      oldBrush = SelectObject(dc, ownBrush);
-    }
+  Switches(const Row& row, HDC back, HDC window) : dcs{back, window} {
+    if (row.pen == Pen::Null) pen = GetStockObject(NULL_PEN);
+    if (row.brush == Brush::Null) brush = GetStockObject(NULL_BRUSH);
+    if (row.brush == Brush::Background) brush = ownBrush = CreateSolidBrush(kBackground);
   }
-  ~FloorState() {
-    if (oldPen) SelectObject(dc, oldPen);
-    if (oldBrush) SelectObject(dc, oldBrush);
+  ~Switches() {
     if (ownBrush) DeleteObject(ownBrush);
   }
-  FloorState(const FloorState&) = delete;
-  FloorState& operator=(const FloorState&) = delete;
+  Switches(const Switches&) = delete;
+  Switches& operator=(const Switches&) = delete;
+
+  bool any() const { return pen || brush; }
+  void on() {
+    for (int k = 0; k < 2 && dcs[k]; ++k) {
+      if (brush) oldBrush[k] = SelectObject(dcs[k], brush);
+      if (pen) oldPen[k] = SelectObject(dcs[k], pen);
+    }
+  }
+  void off() {
+    for (int k = 0; k < 2 && dcs[k]; ++k) {
+      if (pen) SelectObject(dcs[k], oldPen[k]);
+      if (brush) SelectObject(dcs[k], oldBrush[k]);
+    }
+  }
 
  private:
-  HDC dc;
-  HGDIOBJ oldPen = nullptr;
-  HGDIOBJ oldBrush = nullptr;
+  HDC dcs[2];
+  HGDIOBJ pen = nullptr;
+  HGDIOBJ brush = nullptr;
   HBRUSH ownBrush = nullptr;
+  HGDIOBJ oldPen[2] = {};
+  HGDIOBJ oldBrush[2] = {};
 };
+
+const char* switchNames(const Row& row) {
+  if (row.brush == Brush::Background) return "null pen and background brush in and out";
+  if (row.pen == Pen::Null) return "null pen in and out";
+  if (row.brush == Brush::Null) return "null brush in and out";
+  return "";
+}
 
 // A 14 x 14 inside bounded by the border colour, for the flood fill.
 void drawFloodBox() {
@@ -280,28 +288,52 @@ void runTarget(const char* target, bool window, bool buffered, std::vector<Row>&
   clearDevice();
   drawFloodBox();
   if (buffered) beginBufferedDrawing();
+  GraphContext& g = graphContext;
   for (const Row& row : all) {
     if (row.windowOnly && !window) continue;
     const int calls = row.scale > 0 ? gCalls * row.scale : gCalls / -row.scale;
-    std::vector<double> slate, floor;
+    const bool windowPoint = row.alsoWindowPoint && buffered;
+    Switches switches(row, g.targetDc, window ? g.windowDc : nullptr);
+    // The shape's own call, on the back buffer only, under the lock on the window.
+    const auto shape = [&](int i) {
+      if (!window) {
+        row.floor(g.targetDc, i);
+        return;
+      }
+      LockGuard guard(g.lock);
+      row.floor(g.targetDc, i);
+      if (windowPoint) MoveToEx(g.windowDc, xOf(i) + 12, yOf(i) + 7, nullptr);
+    };
+    // Unbuffered, the shape alone is the same call on the window too: where the time of a
+    // call that draws twice goes.
+    const bool twice = window && !buffered && !row.windowOnly;
+    const auto shapeTwice = [&](int i) {
+      LockGuard guard(g.lock);
+      row.floor(g.windowDc, i);
+      row.floor(g.targetDc, i);
+    };
+    std::vector<double> slate, floor, alone;
     for (int rep = 0; rep < gReps; ++rep) {
       slate.push_back(timePerCall(calls, row.slate));
-      GraphContext& g = graphContext;
-      FloorState state(g.targetDc, row);
-      const bool windowPoint = row.alsoWindowPoint && buffered;
-      floor.push_back(timePerCall(calls, [&](int i) {
-        if (!window) {
-          row.floor(g.targetDc, i);
-          return;
-        }
-        LockGuard guard(g.lock);
-        row.floor(g.targetDc, i);
-        if (windowPoint) MoveToEx(g.windowDc, xOf(i) + 12, yOf(i) + 7, nullptr);
-      }));
+      if (switches.any() || twice) {
+        floor.push_back(timePerCall(calls, [&](int i) {
+          {
+            LockGuard guard(g.lock);
+            switches.on();
+          }
+          shape(i);
+          LockGuard guard(g.lock);
+          switches.off();
+        }));
+      }
+      switches.on();
+      alone.push_back(twice ? timePerCall(calls, shapeTwice) : timePerCall(calls, shape));
+      switches.off();
     }
-    const double s = median(slate);
-    const double f = median(floor);
-    std::printf("%s\t%s\t%.0f\t%.0f\t%s\n", target, row.name, s, f, row.floorName);
+    const double a = median(alone);
+    const double f = floor.empty() ? a : median(floor);
+    std::printf("%s\t%s\t%.0f\t%.0f\t%s%s%s\t%.0f\n", target, row.name, median(slate), f,
+                row.floorName, switches.any() ? ", " : "", switchNames(row), a);
     std::fflush(stdout);
   }
   if (buffered) endBufferedDrawing();
