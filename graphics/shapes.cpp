@@ -10,6 +10,7 @@
 
 #include "context.h"
 #include "drawable_range.h"
+#include "style_objects.h"
 #include "window_target.h"
 
 namespace Slate {
@@ -110,6 +111,7 @@ ArcPoints arcPointsOf(DrawOnImg& target, int left, int top, int right, int botto
 // The outline variant: the shape with the fill switched off for one call.
 template <class Fill>
 void outlineOnly(DrawOnImg& target, Fill fill) {
+  const ParkingStyles parking;  // the styles switched off come back for the restore
   FILLSTYLE saved;
   target.getFillStyle(&saved);
   const bool change = saved.style != BS_NULL;
@@ -121,6 +123,7 @@ void outlineOnly(DrawOnImg& target, Fill fill) {
 // The solid variant: the shape with the outline switched off for one call.
 template <class Fill>
 void insideOnly(DrawOnImg& target, Fill fill) {
+  const ParkingStyles parking;  // the styles switched off come back for the restore
   LINESTYLE saved;
   target.getLineStyle(&saved);
   const bool change = saved.style != PS_NULL;
@@ -133,6 +136,7 @@ void insideOnly(DrawOnImg& target, Fill fill) {
 // whatever the raster operation; everything changed is put back.
 template <class Solid>
 void inBackgroundColour(DrawOnImg& target, Solid solid) {
+  const ParkingStyles parking;  // the styles switched off come back for the restore
   const int rop = target.getRop2();
   const COLORREF fillColor = target.getFillColor();
   FILLSTYLE saved;

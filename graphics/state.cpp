@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "styles.h"
 #include "surface.h"
 #include "window_target.h"
 
@@ -168,7 +169,8 @@ void DrawOnImg::setFillColor(COLORREF color) {
   IMAGE* image = graphContext.currentImage;
   image->fillColor = color;
   if (image->fillStyle.style == BS_SOLID) {
-    if (HBRUSH brush = CreateSolidBrush(color)) replaceObject(graphContext.targetDc, brush);
+    const StyleObject brush = solidBrush(color);
+    if (brush.handle) selectStyleObject(graphContext.targetDc, brush);
   } else if (image->fillStyle.style == BS_HATCHED) {
     this->setFillStyle(&image->fillStyle);  // rebuilds the hatch in the new colour
   }
@@ -307,8 +309,8 @@ void DrawOnWnd::setFillColor(COLORREF color) {
   IMAGE* image = graphContext.currentImage;
   image->fillColor = color;
   if (image->fillStyle.style == BS_SOLID) {
-    HBRUSH brush = CreateSolidBrush(color);
-    if (brush == nullptr) return;
+    const StyleObject brush = solidBrush(color);
+    if (brush.handle == nullptr) return;
     LockGuard guard(graphContext.lock);
     selectIntoBoth(brush);
   } else if (image->fillStyle.style == BS_HATCHED) {

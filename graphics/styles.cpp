@@ -1,12 +1,14 @@
 // Line and fill styles: the stored LINESTYLE and FILLSTYLE of the current image, and the pen
-// and brush built from them. Every setter stores first, then builds one new platform object
-// and selects it in place of the old one, so a context always holds exactly one of each.
+// and brush built from them. Every setter stores first, then selects the object for the new
+// style in place of the old one (built anew, or parked by a shape variant that switched it
+// off), so a context always holds exactly one of each.
 #include "styles.h"
 
 #include <algorithm>
 #include <new>
 
 #include "context.h"
+#include "style_objects.h"
 #include "surface.h"
 #include "window_target.h"
 
@@ -38,30 +40,50 @@ constexpr int kKnownPenBits = PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK | PS
 // widening even a short line drawn with a pen a million pixels wide.
 constexpr int kMaxThickness = 32767;
 
-// The pen for s, or null when the platform refuses it. Every pen is geometric so that
+// The pen for s, or none when the platform refuses it. Every pen is geometric so that
 // thickness, end caps and joins all apply. Unknown style bits and negative thicknesses are
-// refused here: Windows refuses them, Wine builds a pen from them.
-HPEN buildPen(const LINESTYLE& s, COLORREF colour) {
+// refused here: Windows refuses them, Wine builds a pen from them. A pen that draws nothing
+// is the stock null pen, and a pen parked under the same key is taken before a new one is
+// built.
+StyleObject makePen(const LINESTYLE& s, COLORREF colour) {
+  StyleObject made;
   if ((s.style & ~kKnownPenBits) != 0 || s.thickness < 0 || s.thickness > kMaxThickness) {
-    return nullptr;
+    return made;
   }
   int penStyle = s.style | PS_GEOMETRIC;
   const bool user = lineKind(s.style) == PS_USERSTYLE;
   const bool dashed = user && s.pattern && s.count > 0;
-  if (dashed && s.count > kMaxDashes) return nullptr;
+  if (dashed && s.count > kMaxDashes) return made;
   // A user style with no dashes draws nothing; the stored style still says 7.
   if (user && !dashed) penStyle = (penStyle & ~kLineKindMask) | PS_NULL;
+  if (lineKind(penStyle) == PS_NULL) {
+    made.handle = GetStockObject(NULL_PEN);
+    return made;
+  }
+  ObjectKey& key = made.key;
+  key.kind = OBJ_PEN;
+  key.style = static_cast<DWORD>(penStyle);
+  key.width = static_cast<DWORD>(s.thickness);
+  key.colour = colour;
+  if (dashed) {
+    key.count = s.count;
+    std::copy(s.pattern, s.pattern + s.count, key.dashes);
+  }
+  made.reusable = true;
+  made.handle = takeParked(key);
+  if (made.handle) return made;
   const LOGBRUSH brush = {BS_SOLID, colour, 0};
-  return ExtCreatePen(static_cast<DWORD>(penStyle), static_cast<DWORD>(s.thickness), &brush,
-                      dashed ? s.count : 0, dashed ? s.pattern : nullptr);
+  made.handle =
+      ExtCreatePen(key.style, key.width, &brush, key.count, dashed ? key.dashes : nullptr);
+  return made;
 }
 
 // Makes the pen for s and, once it exists, stores s as the current image's line style. A
 // style the platform refuses changes nothing.
-HPEN storeAndBuildPen(const LINESTYLE& s) {
+StyleObject storeAndBuildPen(const LINESTYLE& s) {
   IMAGE& image = *graphContext.currentImage;
-  HPEN pen = buildPen(s, image.lineColor);
-  if (!pen) return nullptr;
+  const StyleObject pen = makePen(s, image.lineColor);
+  if (!pen.handle) return pen;
   if (&s != &image.lineStyle) image.lineStyle = s;
   if (lineKind(image.lineStyle.style) != PS_USERSTYLE) image.lineStyle.clearPattern();
   return pen;
@@ -131,31 +153,51 @@ HBRUSH colourPatternBrush(const IMAGE& pattern) {
   return brush;
 }
 
-// The brush for f, or null for a kind the runtime does not know or one the platform refuses.
-HBRUSH buildBrush(const FILLSTYLE& f, COLORREF colour) {
+// A solid or hatched brush, parked or new; the stock null brush for none.
+StyleObject plainBrush(UINT style, COLORREF colour, ULONG_PTR hatch) {
+  StyleObject made;
+  if (style == BS_NULL) {
+    made.handle = GetStockObject(NULL_BRUSH);
+    return made;
+  }
+  made.key.kind = OBJ_BRUSH;
+  made.key.style = style;
+  made.key.colour = colour;
+  made.key.hatch = hatch;
+  made.reusable = true;
+  made.handle = takeParked(made.key);
+  if (!made.handle) made.handle = brushFrom(style, colour, hatch);
+  return made;
+}
+
+// The brush for f, or none for a kind the runtime does not know or one the platform refuses.
+StyleObject buildBrush(const FILLSTYLE& f, COLORREF colour) {
+  StyleObject made;
   switch (f.style) {
     case BS_SOLID:
-      return brushFrom(BS_SOLID, colour, 0);
+      return plainBrush(BS_SOLID, colour, 0);
     case BS_NULL:
-      return brushFrom(BS_NULL, 0, 0);
+      return plainBrush(BS_NULL, 0, 0);
     case BS_HATCHED:
-      return brushFrom(BS_HATCHED, colour, static_cast<ULONG_PTR>(f.hatch));
+      return plainBrush(BS_HATCHED, colour, static_cast<ULONG_PTR>(f.hatch));
     case BS_PATTERN:
-      return monochromePatternBrush(*f.pattern);
+      made.handle = monochromePatternBrush(*f.pattern);
+      return made;
     case BS_DIBPATTERN:
-      return colourPatternBrush(*f.pattern);
+      made.handle = colourPatternBrush(*f.pattern);
+      return made;
     default:
-      return nullptr;
+      return made;
   }
 }
 
 // Makes the brush for f and, once it exists, stores f as the current image's fill style. A
 // pattern style without a usable picture, an unknown kind or a refused brush changes nothing.
-HBRUSH storeAndBuildBrush(const FILLSTYLE* f) {
-  if (!f || (usesPatternImage(f->style) && !usablePattern(f->pattern))) return nullptr;
+StyleObject storeAndBuildBrush(const FILLSTYLE* f) {
+  if (!f || (usesPatternImage(f->style) && !usablePattern(f->pattern))) return {};
   IMAGE& image = *graphContext.currentImage;
-  HBRUSH brush = buildBrush(*f, image.fillColor);
-  if (brush && f != &image.fillStyle) image.fillStyle = *f;
+  const StyleObject brush = buildBrush(*f, image.fillColor);
+  if (brush.handle && f != &image.fillStyle) image.fillStyle = *f;
   return brush;
 }
 
@@ -169,6 +211,10 @@ struct BorrowedFillStyle {
 };
 
 }  // namespace
+
+StyleObject solidBrush(COLORREF colour) {
+  return plainBrush(BS_SOLID, colour, 0);
+}
 
 std::vector<BYTE> packMonochrome(const IMAGE& pattern) {
   if (!usablePattern(&pattern)) return {};
@@ -250,7 +296,8 @@ void DrawOnImg::setLineStyle(int style, int thickness, const DWORD* pattern, DWO
 // 15
 void DrawOnImg::setLineStyle(const LINESTYLE* style) {
   if (!style) return;
-  if (HPEN pen = storeAndBuildPen(*style)) replaceObject(graphContext.targetDc, pen);
+  const StyleObject pen = storeAndBuildPen(*style);
+  if (pen.handle) selectStyleObject(graphContext.targetDc, pen);
 }
 
 // 16
@@ -284,22 +331,23 @@ void DrawOnImg::setFillStyle(const BYTE* pattern) {
 
 // 19
 void DrawOnImg::setFillStyle(const FILLSTYLE* style) {
-  if (HBRUSH brush = storeAndBuildBrush(style)) replaceObject(graphContext.targetDc, brush);
+  const StyleObject brush = storeAndBuildBrush(style);
+  if (brush.handle) selectStyleObject(graphContext.targetDc, brush);
 }
 
 // 15: one pen for the back buffer and the window.
 void DrawOnWnd::setLineStyle(const LINESTYLE* style) {
   if (!style) return;
-  HPEN pen = storeAndBuildPen(*style);
-  if (!pen) return;
+  const StyleObject pen = storeAndBuildPen(*style);
+  if (!pen.handle) return;
   LockGuard guard(graphContext.lock);
   selectIntoBoth(pen);
 }
 
 // 19: one brush for the back buffer and the window.
 void DrawOnWnd::setFillStyle(const FILLSTYLE* style) {
-  HBRUSH brush = storeAndBuildBrush(style);
-  if (!brush) return;
+  const StyleObject brush = storeAndBuildBrush(style);
+  if (!brush.handle) return;
   LockGuard guard(graphContext.lock);
   selectIntoBoth(brush);
 }

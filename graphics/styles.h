@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "style_objects.h"
+
 namespace Slate {
 
 // The two-colour pattern as a 1-bit bitmap wants it: rows top-down, each padded to a 16-bit
@@ -15,5 +17,8 @@ std::vector<BYTE> packMonochrome(const IMAGE& pattern);
 // full-colour pattern brush. Null when the image has no bitmap or the platform refuses.
 // The caller frees the block.
 HGLOBAL packPatternDib(const IMAGE& pattern);
+
+// The solid brush of colour, parked or new.
+StyleObject solidBrush(COLORREF colour);
 
 }  // namespace Slate

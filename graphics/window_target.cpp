@@ -45,6 +45,15 @@ void selectIntoBoth(HGDIOBJ object) {
   if (fromWindow && fromWindow != object && fromWindow != fromBack) DeleteObject(fromWindow);
 }
 
+void selectIntoBoth(const StyleObject& made) {
+  GraphContext& g = graphContext;
+  HGDIOBJ fromBack = SelectObject(g.targetDc, made.handle);
+  HGDIOBJ fromWindow = g.windowDc ? SelectObject(g.windowDc, made.handle) : nullptr;
+  if (fromBack && fromBack != made.handle) releaseObject(g.targetDc, fromBack);
+  if (fromWindow && fromWindow != made.handle && fromWindow != fromBack) DeleteObject(fromWindow);
+  noteSelected(g.targetDc, made);
+}
+
 DrawOnImg::~DrawOnImg() {}
 
 DrawOnWnd::~DrawOnWnd() {}
@@ -89,11 +98,18 @@ void DrawOnWnd::flushBufferedDrawing(int left, int top, int right, int bottom) {
 void DrawOnWnd::flushBufferedDrawing() {
   GraphContext& g = graphContext;
   copyToWindow([&](HDC windowDc, HDC backDc) {
-    SetWorldTransform(backDc, &g.identityTransform);
-    SetWorldTransform(windowDc, &g.identityTransform);
+    // With no origin or scale in force the transforms need not be touched at all.
+    const bool identity =
+        std::memcmp(&g.window.transform, &g.identityTransform, sizeof(XFORM)) == 0;
+    if (!identity) {
+      SetWorldTransform(backDc, &g.identityTransform);
+      SetWorldTransform(windowDc, &g.identityTransform);
+    }
     BitBlt(windowDc, 0, 0, g.window.width, g.window.height, backDc, 0, 0, SRCCOPY);
-    SetWorldTransform(backDc, &g.window.transform);
-    SetWorldTransform(windowDc, &g.window.transform);
+    if (!identity) {
+      SetWorldTransform(backDc, &g.window.transform);
+      SetWorldTransform(windowDc, &g.window.transform);
+    }
   });
 }
 

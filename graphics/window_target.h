@@ -7,6 +7,7 @@
 #pragma once
 
 #include "context.h"
+#include "style_objects.h"
 
 namespace Slate {
 
@@ -61,5 +62,9 @@ void applyToBoth(Apply apply) {
 // Selects one new pen, brush or font into both contexts (call it under the lock). Each
 // object it replaces is deleted once it has left both contexts.
 void selectIntoBoth(HGDIOBJ object);
+
+// The same for a pen or brush of the styles: each object it replaces is parked or deleted
+// once it has left both contexts.
+void selectIntoBoth(const StyleObject& made);
 
 }  // namespace Slate

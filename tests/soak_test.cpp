@@ -144,4 +144,25 @@ TEST_F(Soak, StyleSettersKeepMemoryAndHandlesFlat) {
   expectDrawingWorks();
 }
 
+// The variants switch pens and brushes off and back through the kept objects; colours that
+// change every pass make the keeping turn over.
+TEST_F(Soak, ShapeVariantsKeepMemoryAndHandlesFlat) {
+  MemoryWatch memory;
+  beginBufferedDrawing();
+  for (int pass = 0; pass <= kWarmUp + kCount; ++pass) {
+    memory.sample(pass);
+    setLineColor(RGB(pass % 7 * 30, 90, 200));
+    setFillColor(RGB(200, pass % 11 * 20, 40));
+    setFillStyle(pass % 3 == 0 ? BS_HATCHED : BS_SOLID, pass % 6);
+    rectangle(10, 10, 60, 60);
+    solidCircle(100, 40, 20);
+    clearEllipse(140, 20, 200, 60);
+    solidPie(210, 10, 260, 60, 0.5, 2.5);
+  }
+  endBufferedDrawing();
+  memory.report("shape variants");
+  EXPECT_LE(memory.peak - memory.base, kFlatBytes);
+  expectDrawingWorks();
+}
+
 }  // namespace
