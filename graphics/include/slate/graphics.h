@@ -87,11 +87,24 @@ struct MOUSEMSG {
   std::int16_t wheelDelta;  // multiples of 120 for WM_MOUSEWHEEL, else 0
 };
 
+// One key event, as the window procedure saw it. Alt combinations (the platform's system
+// keys) come as WM_KEYDOWN and WM_KEYUP with altDown set.
+struct KEYMSG {
+  std::uint32_t message;  // WM_KEYDOWN, WM_KEYUP or WM_CHAR
+  std::uint32_t key;      // the virtual-key code (VK_LEFT, 'A'...); for WM_CHAR a UTF-16 unit
+  bool ctrlDown;
+  bool shiftDown;
+  bool altDown;
+  bool repeat;  // a key held down sending again (WM_KEYDOWN and WM_CHAR only)
+};
+
 // Flags of openGraphWindow.
 enum : int {
   OPEN_SHOW_CONSOLE = 0x1,
   OPEN_NO_CLOSE = 0x2,
   OPEN_NO_MINIMIZE = 0x4,
+  // The close button and Alt+F4 only set isCloseRequested(); the program closes the window.
+  OPEN_CLOSE_REQUEST = 0x8,
 };
 
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
@@ -134,13 +147,59 @@ void setErrorOutput(bool enabled);
 // == Window and mouse ==
 
 // Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
-// Returns null and opens nothing for a size not above 0; a window already open is closed first.
+// Returns null, reporting why, and opens nothing when the window cannot be made (a size not
+// above 0, no display); a window already open is closed first.
 HWND openGraphWindow(int width, int height, int flags);
 // Closes the window; does nothing when none is open.
 void closeGraphWindow();
+// Returns true while the window is open (from any thread); false before and after.
+bool isWindowOpen();
+// Sets the window's caption; false, reporting why, with no window open or a null title.
+bool setWindowTitle(const wchar_t* title);
+// Returns true once the user asked to close a window opened with OPEN_CLOSE_REQUEST, until
+// it is closed; any thread may ask. False with no window or without that flag.
+bool isCloseRequested();
+
+// == Input ==
+// The queues have one reader: the thread that calls the get, peek, flush and wait calls
+// below (usually the one that opened the window). isKeyDown, getMouseState, isWindowOpen and
+// isCloseRequested only read state and may be called from any thread. Each queue holds 63
+// records; what comes while it is full is dropped. Closing or opening a window empties both.
+
 // Takes the oldest mouse message, waiting while there is none.
 // Returns an all-zero MOUSEMSG when no window is open or it closes while waiting.
 MOUSEMSG getMouseMessage();
+// Takes the oldest key message, waiting while there is none.
+// Returns an all-zero KEYMSG when no window is open or it closes while waiting.
+KEYMSG getKeyMessage();
+// Copies the oldest mouse message into *out without waiting, taking it out if remove is true.
+// Returns false, leaving *out alone, when there is none, no window is open, or out is null.
+bool peekMouseMessage(MOUSEMSG* out, bool remove = true);
+// Copies the oldest key message into *out without waiting, taking it out if remove is true.
+// Returns false, leaving *out alone, when there is none, no window is open, or out is null.
+bool peekKeyMessage(KEYMSG* out, bool remove = true);
+// Empties both queues; does nothing when no window is open.
+void flushInputMessages();
+// Returns true while the window last saw virtualKey (VK_*, 'A'...) held down; false with no
+// window, for codes outside 1-255, and for every key once the window has lost the focus.
+bool isKeyDown(int virtualKey);
+// Copies the mouse's last position over the window (client coordinates), its buttons and
+// Ctrl and Shift into *out, message 0, without the queue; buttons count as up once the window
+// has lost the focus. Returns false, leaving *out alone, with no window or a null out.
+bool getMouseState(MOUSEMSG* out);
+// Waits up to timeoutMs until either queue has a message or the user asks to close. True if
+// one of them is there; false after the timeout, at once with no window, and when the window
+// closes meanwhile. A negative timeout is refused at once (reported).
+bool waitForInput(int timeoutMs);
+
+// == Time and frames ==
+
+// Returns the seconds since the program started, on a monotonic high-resolution clock.
+double getTime();
+// Sleeps so that successive calls come 1/fps s apart without drift, and returns the seconds
+// since the previous call (0 on the first). A program more than a frame behind starts a new
+// schedule. An fps not above 0 waits for nothing (reported); one above 1000 counts as 1000.
+double waitForNextFrame(int fps);
 
 // == Drawing target and images ==
 
