@@ -23,6 +23,8 @@ bouncing_ball     bouncing_ball
 plasma            reference 25
 image_rotation    reference 25
 lights_out        lights_out
+snake             snake
+clock             clock
 "
 # A screen matches its reference when at most 0.3 % of its pixels differ from it by more
 # than 10 % in some channel: room for a changed font hint, none for a missing shape. The
@@ -194,6 +196,61 @@ check_lights_out() {
   wait_until 5 board_is "$LEVEL" || e2e_fail "no new game after the win: $BOARD"
   e2e_pass "a click starts a new game"
   keep start
+}
+
+# The snake's head (yellow) at two looks: HEAD_BEFORE, then HEAD_AT, as "X Y" cells.
+HEAD=FFFF55
+head_cell() {
+  local w h x y
+  capture "$1"
+  read -r w h x y <<<"$(box "$1" $HEAD)"
+  [ "${w:-0}" -ge 16 ] && [ "${w:-0}" -le 20 ] && echo "$((x / 20)) $(((y - 30) / 20))"
+}
+two_looks() {
+  HEAD_BEFORE="$(head_cell before)" && sleep "$1" && HEAD_AT="$(head_cell after)"
+}
+pips() { count "$1" "0 0 800 30" 55FFFF; }
+moves_right() { two_looks 0.3 && [ "${HEAD_AT% *}" != "${HEAD_BEFORE% *}" ]; }
+moves_down() {
+  two_looks 0.3 && [ "${HEAD_AT% *}" = "${HEAD_BEFORE% *}" ] &&
+    [ "${HEAD_AT#* }" -gt "${HEAD_BEFORE#* }" ]
+}
+stands() { two_looks 0.4 && [ "$HEAD_AT" = "$HEAD_BEFORE" ]; }
+ate() { capture fed && PIPS=$(pips fed) && [ "$PIPS" -ge 100 ]; }
+
+# With no input the snake moves right; it reaches the food laid ahead of it and the score
+# shows a pip; a key turns it down; held Space stops it, and it goes on once Space is up.
+check_snake() {
+  wait_until 5 moves_right || e2e_fail "the snake did not move: $HEAD_BEFORE, then $HEAD_AT"
+  e2e_pass "it moves on its own: $HEAD_BEFORE, then $HEAD_AT"
+  wait_until 5 ate || e2e_fail "no point for the food (${PIPS:-0} pip pixels)"
+  e2e_pass "the score rose on the food"
+  key_to_game Down
+  wait_until 3 moves_down || e2e_fail "Down did not turn it: $HEAD_BEFORE, then $HEAD_AT"
+  e2e_pass "Down turned it: $HEAD_BEFORE, then $HEAD_AT"
+  keep after
+  xdotool keydown space
+  wait_until 3 stands || { xdotool keyup space; e2e_fail "it went on with Space held"; }
+  xdotool keyup space
+  wait_until 3 moves_down || e2e_fail "it stayed after Space came up"
+  e2e_pass "held Space stops it, and it goes on after"
+}
+
+# The red second hand is drawn, and two looks a second apart differ on the face.
+SECOND_HAND=AA0000
+check_clock() {
+  sleep 1
+  capture first
+  sleep 1
+  capture second
+  local hand changed
+  hand=$(count second "200 25 400 400" $SECOND_HAND)
+  [ "$hand" -ge 150 ] || e2e_fail "no second hand ($hand pixels)"
+  changed=$(compare -metric AE -fuzz 10% "$E2E_WORK/first.png" "$E2E_WORK/second.png" \
+    "$E2E_WORK/difference.png" 2>&1 >/dev/null | awk '{ printf "%d", $1 }')
+  [ "${changed:-0}" -ge 100 ] || e2e_fail "the hands did not move in a second ($changed pixels)"
+  e2e_pass "the hands moved: $changed pixels changed in a second"
+  keep second
 }
 
 E2E_BUILD="$(dirname "$GAME_EXE")"
