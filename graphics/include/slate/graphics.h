@@ -144,61 +144,63 @@ const wchar_t* lastError();
 // Turns the "Slate: ..." line each reported failure writes on standard error on or off (on).
 void setErrorOutput(bool enabled);
 
-// == Window and mouse ==
+// == Window ==
 
 // Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
-// Returns null, reporting why, and opens nothing when the window cannot be made (a size not
-// above 0, no display); a window already open is closed first.
+// Returns null, saying why on standard error and in lastError(), when no window can be made
+// (a size not above 0, too large, no display); a window already open is closed first.
 HWND openGraphWindow(int width, int height, int flags);
 // Closes the window; does nothing when none is open.
 void closeGraphWindow();
-// Returns true while the window is open (from any thread); false before and after.
+// Returns true while the window is open; false before it opens and once it is closed.
+// Any thread may call it.
 bool isWindowOpen();
 // Sets the window's caption; false, reporting why, with no window open or a null title.
 bool setWindowTitle(const wchar_t* title);
-// Returns true once the user asked to close a window opened with OPEN_CLOSE_REQUEST, until
-// it is closed; any thread may ask. False with no window or without that flag.
+// True once the user closed a window opened with OPEN_CLOSE_REQUEST; false with no window.
+// It stays true until the window is closed; any thread may call it.
 bool isCloseRequested();
 
 // == Input ==
 // The queues have one reader: the thread that calls the get, peek, flush and wait calls
-// below (usually the one that opened the window). isKeyDown, getMouseState, isWindowOpen and
-// isCloseRequested only read state and may be called from any thread. Each queue holds 63
-// records; what comes while it is full is dropped. Closing or opening a window empties both.
+// (usually the one that opened the window). isKeyDown and getMouseState only read state and
+// may be called from any thread. Each queue holds 63 messages; what comes while it is full
+// is dropped. Closing or opening a window empties both.
 
-// Takes the oldest mouse message, waiting while there is none.
-// Returns an all-zero MOUSEMSG when no window is open or it closes while waiting.
+// Takes the oldest mouse message, waiting while there is none; all-zero with no window.
+// Also all-zero when the window closes while waiting.
 MOUSEMSG getMouseMessage();
-// Takes the oldest key message, waiting while there is none.
-// Returns an all-zero KEYMSG when no window is open or it closes while waiting.
+// Takes the oldest key message, waiting while there is none; all-zero with no window.
+// Also all-zero when the window closes while waiting.
 KEYMSG getKeyMessage();
-// Copies the oldest mouse message into *out without waiting, taking it out if remove is true.
-// Returns false, leaving *out alone, when there is none, no window is open, or out is null.
+// Copies the oldest mouse message to *out, never waiting; false if none or no window.
+// remove false leaves it queued. A null out is refused (reported); *out changes only on true.
 bool peekMouseMessage(MOUSEMSG* out, bool remove = true);
-// Copies the oldest key message into *out without waiting, taking it out if remove is true.
-// Returns false, leaving *out alone, when there is none, no window is open, or out is null.
+// Copies the oldest key message to *out, never waiting; false if none or no window.
+// remove false leaves it queued. A null out is refused (reported); *out changes only on true.
 bool peekKeyMessage(KEYMSG* out, bool remove = true);
-// Empties both queues; does nothing when no window is open.
+// Empties the mouse and key queues; does nothing with no window.
 void flushInputMessages();
-// Returns true while the window last saw virtualKey (VK_*, 'A'...) held down; false with no
-// window, for codes outside 1-255, and for every key once the window has lost the focus.
+// True while the window last saw virtualKey (VK_*, 'A'...) held down; false with no window.
+// Every key counts as up once the window loses the focus. Codes outside 1-255 are refused
+// (reported). Shift, Ctrl and Alt are VK_SHIFT, VK_CONTROL and VK_MENU.
 bool isKeyDown(int virtualKey);
-// Copies the mouse's last position over the window (client coordinates), its buttons and
-// Ctrl and Shift into *out, message 0, without the queue; buttons count as up once the window
-// has lost the focus. Returns false, leaving *out alone, with no window or a null out.
+// Copies the mouse's last position and buttons to *out (message 0); false with no window.
+// Client coordinates, from the last mouse message; the buttons count as up once the window
+// loses the focus. A null out is refused (reported); *out changes only on true.
 bool getMouseState(MOUSEMSG* out);
-// Waits up to timeoutMs until either queue has a message or the user asks to close. True if
-// one of them is there; false after the timeout, at once with no window, and when the window
-// closes meanwhile. A negative timeout is refused at once (reported).
+// Sleeps up to timeoutMs until a message is queued or a close requested; false: no window.
+// Returns true when there is one, false after the timeout or when the window closes
+// meanwhile. A negative timeout is refused at once (reported).
 bool waitForInput(int timeoutMs);
 
 // == Time and frames ==
 
 // Returns the seconds since the program started, on a monotonic high-resolution clock.
 double getTime();
-// Sleeps so that successive calls come 1/fps s apart without drift, and returns the seconds
-// since the previous call (0 on the first). A program more than a frame behind starts a new
-// schedule. An fps not above 0 waits for nothing (reported); one above 1000 counts as 1000.
+// Sleeps so that calls come 1/fps s apart without drift; returns the seconds since the last.
+// The first call returns 0. A program more than a frame behind starts a new schedule. An fps
+// not above 0 waits for nothing (reported); one above 1000 counts as 1000.
 double waitForNextFrame(int fps);
 
 // == Drawing target and images ==
