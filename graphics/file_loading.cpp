@@ -1,11 +1,14 @@
 // Pictures from files: the file is read whole into a block of global memory with the
 // platform's file calls and then takes the same way to the IMAGE as a resource does.
 #include "context.h"
+#include "errors.h"
 #include "global_memory.h"
 
 namespace Slate {
 
 namespace {
+
+const wchar_t* const kCall = L"loadImageFile";
 
 // Closes a file handle on every way out of a scope.
 struct FileHandle {
@@ -41,35 +44,60 @@ bool readAll(HANDLE file, BYTE* target, DWORD bytes) {
 
 bool GlobalMemory::readFile(const wchar_t* path) {
   release();
-  if (path == nullptr || path[0] == L'\0') return false;
+  if (path == nullptr || path[0] == L'\0') return reportError(kCall, L"no path given");
   FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  if (file.handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return reportErrorf(kCall, L"%ls is a folder, not a file", ShownPath(path).text);
+    }
+    return reportErrorf(kCall, L"%ls: %ls", ShownPath(path).text, SystemMessage(error).text);
+  }
+  if (GetFileType(file.handle) != FILE_TYPE_DISK) {
+    return reportErrorf(kCall, L"%ls is not a file", ShownPath(path).text);
+  }
   const ULONGLONG bytes = fileBytes(file.handle);
-  if (bytes == 0 || bytes > kMaxFileBytes) return false;
+  if (bytes == 0) return reportErrorf(kCall, L"%ls is empty", ShownPath(path).text);
+  if (bytes > kMaxFileBytes) {
+    return reportErrorf(kCall, L"%ls is larger than %lu MB", ShownPath(path).text,
+                        static_cast<unsigned long>(kMaxFileBytes >> 20));
+  }
   handle = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes));
   void* target = handle ? GlobalLock(handle) : nullptr;
   if (target == nullptr) {
     release();
-    return false;
+    return reportErrorf(kCall, L"%ls: out of memory", ShownPath(path).text);
   }
   const bool complete = readAll(file.handle, static_cast<BYTE*>(target), static_cast<DWORD>(bytes));
   GlobalUnlock(handle);
   if (!complete) {
     release();
-    return false;
+    return reportErrorf(kCall, L"%ls could not be read whole", ShownPath(path).text);
   }
   size = static_cast<DWORD>(bytes);
   return true;
 }
 
-void loadFileInto(IMAGE* dst, const wchar_t* path, int width, int height, bool resize) {
+bool loadFileInto(IMAGE* dst, const wchar_t* path, int width, int height, bool resize) {
   GlobalMemory memory;
-  if (memory.readFile(path)) decodePicture(memory, dst, width, height, resize);
+  if (!memory.readFile(path)) return false;
+  switch (decodePicture(memory, dst, width, height, resize)) {
+    case Decoded::Drawn:
+      return true;
+    case Decoded::NoSurface:
+      return reportErrorf(kCall, L"%ls: the image cannot be made the picture's size",
+                          ShownPath(path).text);
+    case Decoded::Undecodable:
+      break;
+  }
+  return reportErrorf(kCall, L"%ls is not a picture that can be decoded", ShownPath(path).text);
 }
 
-void loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize) {
-  loadIntoImageOrWindow(dst, [&](IMAGE* into) { loadFileInto(into, path, width, height, resize); });
+bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize) {
+  return loadIntoImageOrWindow(
+      dst, [&](IMAGE* into) { return loadFileInto(into, path, width, height, resize); });
 }
 
 }  // namespace Slate

@@ -25,7 +25,7 @@ class GlobalMemory {
   // Reads the whole file at path into a new block of exactly its size, freeing any block
   // held before. False for a null or empty path, a file that cannot be opened for reading,
   // a directory or device, an empty file, one over kMaxFileBytes, or a read that comes up
-  // short; nothing is held then.
+  // short; nothing is held then, and the reason is reported for loadImageFile.
   bool readFile(const wchar_t* path);
 
   // Larger files are refused before anything is allocated: no picture a program draws
@@ -43,27 +43,30 @@ class GlobalMemory {
 void loadResourceInto(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                       bool resize);
 
-// Reads the file and decodes it into dst (never null).
-void loadFileInto(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
+// Reads the file and decodes it into dst (never null). False, with the reason reported,
+// when dst did not receive the picture.
+bool loadFileInto(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
 
 // The rule both front functions share: load(image) loads into dst, or into the window's
 // image when dst is null, which is then shown at once if the window is the target (with an
-// image as the target there is nothing to show yet).
+// image as the target there is nothing to show yet). Returns what load returned.
 template <class Load>
-void loadIntoImageOrWindow(IMAGE* dst, Load load) {
-  if (dst) {
-    load(dst);
-    return;
-  }
-  load(&graphContext.window);
+bool loadIntoImageOrWindow(IMAGE* dst, Load load) {
+  if (dst) return load(dst);
+  const bool loaded = load(&graphContext.window);
   if (windowIsTarget()) graphContext.windowTarget.flushBufferedDrawing();
+  return loaded;
 }
+
+// How a decode ended: drawn into dst, data that does not decode completely, or a needed
+// resize refused. Only Drawn touches dst.
+enum class Decoded { Drawn, Undecodable, NoSurface };
 
 // Decodes the picture in memory with the platform's decoders (OLE picture loading, then the
 // imaging component for the formats OLE lacks) and renders it into dst at width x height
 // (the natural size when either is 0 or less). dst is resized to that size when it has no
 // bitmap or resize is true; otherwise the picture is clipped to dst. When the data cannot
 // be decoded completely or a needed resize is refused, dst is left as it was.
-void decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize);
+Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize);
 
 }  // namespace Slate

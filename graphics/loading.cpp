@@ -139,19 +139,20 @@ bool GlobalMemory::copyResource(const wchar_t* type, const wchar_t* name) {
   return true;
 }
 
-void decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize) {
-  if (memory.handle == nullptr || dst == nullptr) return;
+Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize) {
+  if (memory.handle == nullptr || dst == nullptr) return Decoded::Undecodable;
   Released<IStream> stream;
   stream.object = streamOver(memory);
-  if (stream.object == nullptr) return;
+  if (stream.object == nullptr) return Decoded::Undecodable;
   Released<IPicture> picture;
   picture.object = openPicture(stream.object, memory);
-  if (picture.object == nullptr) return;
+  if (picture.object == nullptr) return Decoded::Undecodable;
   const SIZE size = outputSize(picture.object, dst->dc, width, height);
-  if (size.cx <= 0 || size.cy <= 0) return;
-  if (!prepareDestination(dst, size, resize)) return;
+  if (size.cx <= 0 || size.cy <= 0) return Decoded::Undecodable;
+  if (!prepareDestination(dst, size, resize)) return Decoded::NoSurface;
   render(picture.object, dst, size);
   // The picture is released before the stream, as the members' order of destruction gives.
+  return Decoded::Drawn;
 }
 
 void loadResourceInto(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
@@ -162,8 +163,10 @@ void loadResourceInto(IMAGE* dst, const wchar_t* type, const wchar_t* name, int 
 
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize) {
-  loadIntoImageOrWindow(
-      dst, [&](IMAGE* into) { loadResourceInto(into, type, name, width, height, resize); });
+  loadIntoImageOrWindow(dst, [&](IMAGE* into) {
+    loadResourceInto(into, type, name, width, height, resize);
+    return true;
+  });
 }
 
 }  // namespace Slate

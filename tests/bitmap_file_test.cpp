@@ -1,12 +1,16 @@
 // Whether a BMP file holds what its headers promise: the check made before the platform
-// decoder, which reads past the data of a short file, is given one.
+// decoder, which reads past the data of a short file, is given one. And the file a picture
+// is saved as, byte for byte the test picture's own.
 #include <gtest/gtest.h>
 
 #include <slate/pixel/bitmap_file.h>
 
+#include <utility>
+
 #include "test_picture.h"
 
 using Slate::Pixel::bitmapFileIsShort;
+using Slate::Pixel::encodeBitmapFile;
 
 namespace {
 
@@ -41,6 +45,22 @@ TEST(BitmapFile, ShortOrImpossibleFilesAreToldApartFromWholeOnes) {
     EXPECT_EQ(bitmapFileIsShort(c.data.data(), c.data.size()), c.isShort) << c.name;
   }
   EXPECT_FALSE(bitmapFileIsShort(nullptr, 0));
+}
+
+TEST(BitmapFile, SavedPicturesAreWholeFilesOfTheirPixels) {
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < TestPicture::kHeight; ++y) {
+    for (int x = 0; x < TestPicture::kWidth; ++x) {
+      pixels.push_back(TestPicture::color(x, y) | 0xFF000000u);  // the high byte is dropped
+    }
+  }
+  EXPECT_EQ(encodeBitmapFile(pixels.data(), TestPicture::kWidth, TestPicture::kHeight),
+            TestPicture::bmpFile(3780));
+  const std::uint32_t one = 0;
+  for (const auto& size : {std::pair<int, int>{0, 1}, {1, -1}, {65536, 65536}, {1 << 30, 4}}) {
+    EXPECT_TRUE(encodeBitmapFile(&one, size.first, size.second).empty()) << size.first;
+  }
+  EXPECT_TRUE(encodeBitmapFile(nullptr, 1, 1).empty());
 }
 
 }  // namespace

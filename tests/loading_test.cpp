@@ -301,7 +301,7 @@ std::wstring LoadImageFile::folder;
 
 void expectLoads(const std::wstring& file, int tolerance) {
   IMAGE natural;
-  loadImageFile(&natural, file.c_str(), 0, 0, false);
+  ASSERT_TRUE(loadImageFile(&natural, file.c_str(), 0, 0, false)) << lastError();
   ASSERT_EQ(natural.width, TestPicture::kWidth);
   ASSERT_EQ(natural.height, TestPicture::kHeight);
   expectGrid(natural, 1, tolerance);
@@ -353,14 +353,15 @@ TEST_F(LoadImageFile, RefusedFilesLeaveTheDestinationAsItWas) {
   IMAGE used(30, 20);
   paintFlat(used, kFill);
   const Shape before(used);
-  loadImageFile(&fresh, nullptr, 0, 0, false);
-  loadImageFile(&used, nullptr, 0, 0, true);
+  EXPECT_FALSE(loadImageFile(&fresh, nullptr, 0, 0, false));
+  EXPECT_FALSE(loadImageFile(&used, nullptr, 0, 0, true));
   for (size_t i = 0; i < refused.size(); ++i) {
     SCOPED_TRACE(testing::Message() << "refused file " << i);
     const std::wstring& file = refused[i];
-    loadImageFile(&fresh, file.c_str(), 100, 60, false);
+    EXPECT_FALSE(loadImageFile(&fresh, file.c_str(), 100, 60, false));
     EXPECT_EQ(fresh.bitmap, nullptr);
-    loadImageFile(&used, file.c_str(), 0, 0, true);
+    EXPECT_FALSE(loadImageFile(&used, file.c_str(), 0, 0, true));
+    EXPECT_EQ(std::wstring(lastError()).rfind(L"loadImageFile: ", 0), 0u);
     expectUntouched(used, before);
   }
 }

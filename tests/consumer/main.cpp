@@ -1,8 +1,11 @@
 // Opens a window, draws a red disc and a word through Slate's public header, and checks
-// the window's pixels: exits with 0 when the disc is there, 1 otherwise.
+// the window's pixels, also after a round trip through a PNG file: exits with 0 when the
+// disc is there and the file gave the picture back exactly, 1 otherwise.
 #include <slate/graphics.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -39,8 +42,18 @@ int main() {
   const DWORD* window = Slate::getImageBuffer(nullptr);
   const DWORD centre = window[(kSize / 2) * kSize + kSize / 2];
   const DWORD corner = window[(kSize - 1) * kSize + kSize - 1];
+
+  std::wstring file(MAX_PATH, L'\0');
+  file.resize(GetTempPathW(MAX_PATH, &file[0]));
+  file += L"slate-consumer.png";
+  Slate::IMAGE reloaded;
+  const bool sameAfterPng = Slate::saveImageFile(nullptr, file.c_str()) &&
+                            Slate::loadImageFile(&reloaded, file.c_str(), 0, 0, false) &&
+                            reloaded.width == kSize && reloaded.height == kSize &&
+                            std::equal(window, window + kSize * kSize, reloaded.pixels);
+  DeleteFileW(file.c_str());
   Slate::closeGraphWindow();
-  std::printf("centre %06lx, corner %06lx\n", static_cast<unsigned long>(centre),
-              static_cast<unsigned long>(corner));
-  return centre == kRed && corner == 0 ? 0 : 1;
+  std::printf("centre %06lx, corner %06lx, PNG round trip %s\n", static_cast<unsigned long>(centre),
+              static_cast<unsigned long>(corner), sameAfterPng ? "exact" : "failed");
+  return centre == kRed && corner == 0 && sameAfterPng ? 0 : 1;
 }

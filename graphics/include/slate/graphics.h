@@ -48,6 +48,8 @@ class FILLSTYLE {
 
 // A 32-bit top-down pixel surface with its own memory device context and drawing state.
 // Pixels are 0x00RRGGBB (the reverse of a COLORREF); pixel (x, y) is pixels[y * width + x].
+// Each image keeps its own colours, styles, font, origin and position: setting them while one
+// image is the target changes that image only, and they are back when it is the target again.
 class IMAGE {
  public:
   explicit IMAGE(int width = 0, int height = 0);
@@ -139,7 +141,8 @@ constexpr COLORREF PURPLE = RGB(128, 0, 128);
 // == Errors ==
 
 // Returns why the last failing call on this thread failed ("call: reason"), or "" if none
-// has. Calls that report a failure say so in their comment; the drawing calls do not.
+// has. Calls that report a failure say so in their comment (loadImageFile, saveImageFile...);
+// the drawing calls and loadImageResource do not. A success does not clear it.
 const wchar_t* lastError();
 // Turns the "Slate: ..." line each reported failure writes on standard error on or off (on).
 void setErrorOutput(bool enabled);
@@ -249,16 +252,23 @@ void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int 
 void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool autoSize,
                  bool highQuality);
 
-// == Loading pictures ==
+// == Loading and saving pictures ==
 
-// Loads the program's picture resource (type, name) into dst (null: the window), drawn at
-// width x height (natural size when either is not above 0); resize sizes dst to fit.
-// A missing resource or a picture that does not decode leaves dst as it was.
+// Loads the program's picture resource (type, name) into dst (null: the window), at width x
+// height (natural size when either is not above 0), resizing dst to fit if resize is true.
+// A missing resource or a picture that does not decode leaves dst as it was; nothing is reported.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
 // Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
-// resource; a missing, empty, oversized, unreadable or undecodable file leaves dst as it was.
-void loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
+// resource, and returns true when dst now holds it. A null path or a missing, empty, oversized
+// (over 256 MB), unreadable, non-file or undecodable file leaves dst as it was and reports why.
+bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
+// Saves image (null: the window's back buffer, what it shows) as path, typed by its extension:
+// .bmp, .png, .jpg or .jpeg (any case); returns true when the whole file is in place. Failure
+// reports why and leaves no partial file and every file as it was: a null path, an unknown
+// extension, a missing folder, a folder or read-only file as target, an empty image or no
+// window, a path too long. Call it from the thread that draws on the image.
+bool saveImageFile(const IMAGE* image, const wchar_t* path);
 
 // == Colours, modes and state ==
 

@@ -1,0 +1,326 @@
+// saveImageFile: an image, or what the window shows, written as a BMP, PNG or JPEG file.
+// The picture is encoded in memory first and reaches its path only whole: it is written to
+// a new file beside the target and moved over it, so a failure leaves every file as it was.
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cwchar>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "com_released.h"
+#include "context.h"
+#include "errors.h"
+
+#include <slate/pixel/bitmap_file.h>
+
+namespace Slate {
+
+namespace {
+
+const wchar_t* const kCall = L"saveImageFile";
+
+enum class Format { Unknown, Bmp, Png, Jpeg };
+
+// The last dot of the file name (not of a folder), compared without regard to case.
+Format formatOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  const size_t dot = path.find_last_of(L'.');
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) {
+    return Format::Unknown;
+  }
+  std::wstring extension = path.substr(dot + 1);
+  for (wchar_t& c : extension) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  if (extension == L"bmp") return Format::Bmp;
+  if (extension == L"png") return Format::Png;
+  if (extension == L"jpg" || extension == L"jpeg") return Format::Jpeg;
+  return Format::Unknown;
+}
+
+// The pixels to save. The window's back buffer is copied under the lock, because the GUI
+// thread paints from it; an image belongs to the caller's thread and is read in place.
+struct Snapshot {
+  int width = 0;
+  int height = 0;
+  const std::uint32_t* pixels = nullptr;
+  std::vector<std::uint32_t> copy;
+};
+
+bool takeSnapshot(const IMAGE* image, Snapshot& out) {
+  GraphContext& g = graphContext;
+  const bool isWindow = image == nullptr || image == &g.window;
+  if (isWindow) {
+    LockGuard guard(g.lock);
+    GdiFlush();
+    if (g.window.pixels == nullptr || g.window.width <= 0 || g.window.height <= 0) {
+      return reportError(kCall, L"the window has no picture (no window is open)");
+    }
+    out.copy.assign(g.window.pixels, g.window.pixels + static_cast<size_t>(g.window.width) *
+                                                           static_cast<size_t>(g.window.height));
+    out.width = g.window.width;
+    out.height = g.window.height;
+    out.pixels = out.copy.data();
+    return true;
+  }
+  if (image->pixels == nullptr || image->width <= 0 || image->height <= 0) {
+    return reportError(kCall, L"the image is empty");
+  }
+  GdiFlush();
+  out.width = image->width;
+  out.height = image->height;
+  out.pixels = reinterpret_cast<const std::uint32_t*>(image->pixels);
+  return true;
+}
+
+// COM for the length of one encoding on the calling thread, undone only if this call did it.
+// A thread that chose the other apartment kind already has COM (RPC_E_CHANGED_MODE).
+struct ComScope {
+  ComScope() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (result == S_OK || result == S_FALSE) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  bool usable() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
+  HRESULT result;
+};
+
+// The rows in strips of this many, as 24-bit blue-green-red: both encoders take that
+// format, and the strip bounds the extra memory.
+constexpr int kStripRows = 64;
+
+HRESULT writeFrame(IWICBitmapFrameEncode* frame, const Snapshot& picture) {
+  const UINT stride = (static_cast<UINT>(picture.width) * 3 + 3) & ~3u;
+  std::vector<BYTE> strip(static_cast<size_t>(stride) * kStripRows);
+  for (int top = 0; top < picture.height; top += kStripRows) {
+    const int rows = picture.height - top < kStripRows ? picture.height - top : kStripRows;
+    for (int y = 0; y < rows; ++y) {
+      const std::uint32_t* source =
+          picture.pixels + static_cast<size_t>(top + y) * static_cast<size_t>(picture.width);
+      BYTE* target = strip.data() + static_cast<size_t>(y) * stride;
+      for (int x = 0; x < picture.width; ++x) {
+        target[3 * x] = static_cast<BYTE>(source[x]);
+        target[3 * x + 1] = static_cast<BYTE>(source[x] >> 8);
+        target[3 * x + 2] = static_cast<BYTE>(source[x] >> 16);
+      }
+    }
+    const HRESULT written = frame->WritePixels(static_cast<UINT>(rows), stride,
+                                               stride * static_cast<UINT>(rows), strip.data());
+    if (FAILED(written)) return written;
+  }
+  return S_OK;
+}
+
+// Drawings have sharp coloured edges, which the encoders' defaults blur: high quality and
+// full-resolution colour where the encoder takes them (options it does not know are skipped).
+void setJpegOptions(IPropertyBag2* options) {
+  PROPBAG2 quality = {};
+  quality.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+  VARIANT qualityValue;
+  VariantInit(&qualityValue);
+  qualityValue.vt = VT_R4;
+  qualityValue.fltVal = 0.95f;
+  options->Write(1, &quality, &qualityValue);
+  PROPBAG2 subsampling = {};
+  subsampling.pstrName = const_cast<LPOLESTR>(L"JpegYCrCbSubsampling");
+  VARIANT subsamplingValue;
+  VariantInit(&subsamplingValue);
+  subsamplingValue.vt = VT_UI1;
+  subsamplingValue.bVal = WICJpegYCrCbSubsampling444;
+  options->Write(1, &subsampling, &subsamplingValue);
+}
+
+// Encodes into a stream over global memory and copies the result out; an HRESULT failure
+// names the step that failed.
+HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& picture,
+                                   std::vector<std::uint8_t>& bytes, const wchar_t** step) {
+  ComScope com;
+  *step = L"to start COM";
+  if (!com.usable()) return com.result;
+  Released<IWICImagingFactory> factory;
+  Released<IStream> stream;
+  Released<IWICBitmapEncoder> encoder;
+  Released<IWICBitmapFrameEncode> frame;
+  Released<IPropertyBag2> options;
+  *step = L"to make its encoder";
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.object));
+  if (SUCCEEDED(hr)) hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream.object);
+  if (SUCCEEDED(hr)) hr = factory.object->CreateEncoder(container, nullptr, &encoder.object);
+  if (SUCCEEDED(hr)) hr = encoder.object->Initialize(stream.object, WICBitmapEncoderNoCache);
+  if (SUCCEEDED(hr)) hr = encoder.object->CreateNewFrame(&frame.object, &options.object);
+  if (SUCCEEDED(hr) && options.object && container == GUID_ContainerFormatJpeg) {
+    setJpegOptions(options.object);
+  }
+  if (SUCCEEDED(hr)) hr = frame.object->Initialize(options.object);
+  if (SUCCEEDED(hr)) {
+    hr = frame.object->SetSize(static_cast<UINT>(picture.width), static_cast<UINT>(picture.height));
+  }
+  if (FAILED(hr)) return hr;
+  *step = L"to take 24-bit pixels";
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  hr = frame.object->SetPixelFormat(&format);
+  // The encoder may answer with a format of its own choosing; the rows are not converted.
+  if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR)
+    hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+  if (FAILED(hr)) return hr;
+  *step = L"to encode";
+  hr = writeFrame(frame.object, picture);
+  if (SUCCEEDED(hr)) hr = frame.object->Commit();
+  if (SUCCEEDED(hr)) hr = encoder.object->Commit();
+  if (FAILED(hr)) return hr;
+  *step = L"to hand back the bytes";
+  HGLOBAL memory = nullptr;
+  STATSTG stat = {};
+  hr = GetHGlobalFromStream(stream.object, &memory);
+  if (SUCCEEDED(hr)) hr = stream.object->Stat(&stat, STATFLAG_NONAME);
+  if (FAILED(hr)) return hr;
+  // The stream's length, not the block's: the block may be larger than what was written.
+  const void* data = GlobalLock(memory);
+  if (data == nullptr || stat.cbSize.QuadPart > GlobalSize(memory)) {
+    if (data) GlobalUnlock(memory);
+    return E_UNEXPECTED;
+  }
+  const auto* first = static_cast<const std::uint8_t*>(data);
+  bytes.assign(first, first + static_cast<size_t>(stat.cbSize.QuadPart));
+  GlobalUnlock(memory);
+  return S_OK;
+}
+
+bool encode(Format format, const Snapshot& picture, std::vector<std::uint8_t>& bytes) {
+  if (format == Format::Bmp) {
+    bytes = Pixel::encodeBitmapFile(picture.pixels, picture.width, picture.height);
+    return !bytes.empty() || reportError(kCall, L"the image is too large for a BMP file");
+  }
+  const bool png = format == Format::Png;
+  const wchar_t* step = L"";
+  const HRESULT hr = encodeWithImagingComponent(
+      png ? GUID_ContainerFormatPng : GUID_ContainerFormatJpeg, picture, bytes, &step);
+  if (SUCCEEDED(hr)) return true;
+  return reportErrorf(kCall, L"the imaging component failed %ls for a %ls file (0x%08lX)", step,
+                      png ? L"PNG" : L"JPEG", static_cast<unsigned long>(hr));
+}
+
+// Without the "\\?\" prefix Windows refuses a path of MAX_PATH characters or more ("Maximum
+// Path Length Limitation"); Wine takes longer ones, so the rule is applied here.
+bool tooLong(const std::wstring& path) {
+  return path.compare(0, 4, L"\\\\?\\") != 0 && path.size() >= MAX_PATH;
+}
+
+// The target's full path and its folder, checked before anything is encoded or written.
+bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder) {
+  // The platform's limit for any path, prefixed or not.
+  constexpr size_t kLongestPath = 32767;
+  if (wcsnlen(path, kLongestPath + 1) > kLongestPath) return reportError(kCall, L"path too long");
+  const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (needed == 0) {
+    return reportErrorf(kCall, L"%ls: %ls", ShownPath(path).text,
+                        SystemMessage(GetLastError()).text);
+  }
+  full.assign(needed, L'\0');
+  wchar_t* name = nullptr;
+  const DWORD length = GetFullPathNameW(path, needed, &full[0], &name);
+  if (length == 0 || length >= needed || name == nullptr) {
+    return reportErrorf(kCall, L"%ls: not a file name", ShownPath(path).text);
+  }
+  folder.assign(full.c_str(), static_cast<size_t>(name - full.c_str()));
+  full.resize(length);
+  if (tooLong(full)) {
+    return reportErrorf(kCall, L"path too long (%u characters; Windows takes %d)", unsigned(length),
+                        MAX_PATH - 1);
+  }
+  const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
+      !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return reportErrorf(kCall, L"%ls: no such folder", ShownPath(folder.c_str()).text);
+  }
+  const DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return reportErrorf(kCall, L"%ls is a folder", ShownPath(full.c_str()).text);
+  }
+  // Windows refuses to replace a read-only file; Wine may not, so it is refused here.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return reportErrorf(kCall, L"%ls is read-only", ShownPath(full.c_str()).text);
+  }
+  return true;
+}
+
+// Writes bytes to a new file in folder and moves it over full. On any failure the new
+// file is deleted and full is as it was.
+bool writeReplacing(const std::wstring& full, const std::wstring& folder,
+                    const std::vector<std::uint8_t>& bytes) {
+  static std::atomic<unsigned> counter{0};
+  std::wstring temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  // A name left behind by an earlier process of the same id is passed over.
+  for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    wchar_t name[40];
+    std::swprintf(name, sizeof name / sizeof name[0], L"~slate%lx-%x.tmp",
+                  static_cast<unsigned long>(GetCurrentProcessId()), counter++);
+    temp = folder + name;
+    if (tooLong(temp)) return reportError(kCall, L"path too long for the temporary file beside it");
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) {
+    return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
+                        SystemMessage(GetLastError()).text);
+  }
+  size_t done = 0;
+  DWORD error = 0;
+  while (done < bytes.size() && error == 0) {
+    const size_t left = bytes.size() - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    done += written;
+  }
+  // On the disk before the name moves to it, so that a crash cannot leave a short file there.
+  if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
+  if (!CloseHandle(file) && error == 0) error = GetLastError();
+  if (error != 0) {
+    DeleteFileW(temp.c_str());
+    return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
+                        SystemMessage(error).text);
+  }
+  if (!MoveFileExW(temp.c_str(), full.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = GetLastError();
+    DeleteFileW(temp.c_str());
+    return reportErrorf(kCall, L"cannot replace %ls: %ls", ShownPath(full.c_str()).text,
+                        SystemMessage(error).text);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool saveImageFile(const IMAGE* image, const wchar_t* path) {
+  if (path == nullptr || path[0] == L'\0') return reportError(kCall, L"no path given");
+  try {
+    const Format format = formatOf(path);
+    if (format == Format::Unknown) {
+      return reportErrorf(kCall, L"%ls: unknown file type (use .bmp, .png, .jpg or .jpeg)",
+                          ShownPath(path).text);
+    }
+    std::wstring full, folder;
+    if (!resolveTarget(path, full, folder)) return false;
+    Snapshot picture;
+    if (!takeSnapshot(image, picture)) return false;
+    std::vector<std::uint8_t> bytes;
+    if (!encode(format, picture, bytes)) return false;
+    return writeReplacing(full, folder, bytes);
+  } catch (const std::bad_alloc&) {
+    return reportError(kCall, L"out of memory");
+  }
+}
+
+}  // namespace Slate
