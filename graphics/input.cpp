@@ -87,6 +87,7 @@ void GraphWnd::loseFocus() {
 bool GraphWnd::requestClose() {
   if (!askBeforeClose) return false;
   closeRequested = true;
+  closeNews = true;
   wakeReader();
   return true;
 }
@@ -98,27 +99,32 @@ void GraphWnd::resetInput() {
   keyboard.clear();
   mouseState.clear();
   closeRequested = false;
+  closeNews = false;
 }
 
 bool GraphWnd::hasInput(unsigned wanted) {
   return ((wanted & kWantMouse) && !mouseQueue.isEmpty()) ||
          ((wanted & kWantKeys) && !keyboard.queue.isEmpty()) ||
-         ((wanted & kWantClose) && closeRequested);
+         ((wanted & kWantClose) && closeNews);
 }
 
 bool GraphWnd::waitForInput(unsigned wanted, DWORD timeout) {
   HWND window = hwnd;
   if (!window) return false;
-  if (hasInput(wanted)) return true;
-  ResetEvent(wakeEvent);
-  SendMessageW(window, WM_MOUSE_WAIT, 0, 0);  // readerWaiting is set when this returns
-  // The close clears hwnd before it signals, so a close after this test still wakes us.
-  if (!hasInput(wanted) && hwnd) {
-    readerParked = true;
-    WaitForSingleObject(wakeEvent, timeout);
-    readerParked = false;
+  if (!hasInput(wanted)) {
+    ResetEvent(wakeEvent);
+    SendMessageW(window, WM_MOUSE_WAIT, 0, 0);  // readerWaiting is set when this returns
+    // The close clears hwnd before it signals, so a close after this test still wakes us.
+    if (!hasInput(wanted) && hwnd) {
+      readerParked = true;
+      WaitForSingleObject(wakeEvent, timeout);
+      readerParked = false;
+    }
   }
-  return hwnd && hasInput(wanted);
+  const bool ready = hwnd && hasInput(wanted);
+  // A request ends one wait; isCloseRequested() keeps saying it was made.
+  if (wanted & kWantClose) closeNews = false;
+  return ready;
 }
 
 KEYMSG GraphWnd::nextKeyMessage() {

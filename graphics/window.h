@@ -60,6 +60,7 @@ class GraphWnd : public IMAGE {
   MouseState mouseState;
   bool askBeforeClose = false;  // opened with OPEN_CLOSE_REQUEST
   std::atomic<bool> closeRequested{false};
+  std::atomic<bool> closeNews{false};  // a close request no wait has ended on yet
   FILE* consoleOut = nullptr;
   FILE* consoleIn = nullptr;
   HWND hwnd = nullptr;

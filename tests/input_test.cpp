@@ -213,7 +213,10 @@ TEST_F(Input, WaitsEndOnTheInputTheyWaitFor) {
   poster.join();
   keys.join();
   EXPECT_TRUE(isCloseRequested());
-  EXPECT_TRUE(waitForInput(0));
+  flushInputMessages();           // the WM_CHAR that TranslateMessage made of the posted Esc
+  EXPECT_TRUE(waitForInput(0));   // the request ends one wait...
+  EXPECT_FALSE(waitForInput(0));  // ...and only one
+  EXPECT_TRUE(isCloseRequested());
 }
 
 // Alt+F4 still reaches the platform, which turns it into the close; with OPEN_CLOSE_REQUEST

@@ -193,8 +193,8 @@ bool isKeyDown(int virtualKey);
 // loses the focus. A null out is refused (reported); *out changes only on true.
 bool getMouseState(MOUSEMSG* out);
 // Sleeps up to timeoutMs until a message is queued or a close requested; false: no window.
-// Returns true when there is one, false after the timeout or when the window closes
-// meanwhile. A negative timeout is refused at once (reported).
+// Returns true for either, false after the timeout or when the window closes meanwhile.
+// Each close request ends one wait. A negative timeout is refused at once (reported).
 bool waitForInput(int timeoutMs);
 
 // == Time and frames ==
