@@ -4,14 +4,14 @@
 #include <timeapi.h>
 
 #include "errors.h"
+#include "frame_schedule.h"
 
 namespace Slate {
 
 namespace {
 
-constexpr int kMostFps = 1000;
-// Sleep ends on a timer tick, so it is asked to end this long before the deadline and the
-// rest is waited out yielding the processor. Wine's Sleep overshoots by up to 1.1 ms.
+// Sleep ends on a timer tick, a period (1 ms here) or more late, so it is asked to end this
+// long before the deadline and the rest is waited out yielding the processor.
 constexpr double kSpinSeconds = 0.002;
 
 double ticksPerSecond() {
@@ -46,18 +46,17 @@ void sleepUntil(double deadline) {
   while (getTime() < deadline) SwitchToThread();
 }
 
-struct FrameSchedule {
-  bool started = false;  // deadline and fps hold a schedule
-  bool called = false;   // lastCall holds the previous call's end
-  int fps = 0;
-  double deadline = 0;  // when the last frame was due
+// The frames' schedule, and the end of the previous call for the seconds between calls.
+struct FramePacing {
+  FrameSchedule schedule;
+  bool called = false;
   double lastCall = 0;
 };
 
-FrameSchedule schedule;
+FramePacing pacing;
 
 // The seconds since the previous call ended (0 for the first), now that this one ends.
-double endCall(FrameSchedule& s) {
+double endCall(FramePacing& s) {
   const double now = getTime();
   const double took = s.called ? now - s.lastCall : 0.0;
   s.called = true;
@@ -72,24 +71,13 @@ double getTime() {
 }
 
 double waitForNextFrame(int fps) {
-  FrameSchedule& s = schedule;
   if (fps <= 0) {
-    s.started = false;
+    pacing.schedule.forget();
     reportErrorf(L"waitForNextFrame", L"%d frames a second is not above 0", fps);
-    return endCall(s);
+  } else {
+    sleepUntil(pacing.schedule.next(fps, getTime()));
   }
-  if (fps > kMostFps) fps = kMostFps;
-  const double interval = 1.0 / fps;
-  const double now = getTime();
-  // The next deadline follows the last one, so waits do not add up into drift; a program
-  // that has fallen more than a frame behind, or changed its rate, starts afresh from now.
-  double next = s.deadline + interval;
-  if (!s.started || fps != s.fps || now > next + interval) next = now + interval;
-  sleepUntil(next);
-  s.started = true;
-  s.fps = fps;
-  s.deadline = next;
-  return endCall(s);
+  return endCall(pacing);
 }
 
 }  // namespace Slate
