@@ -129,12 +129,13 @@ class Input : public ::testing::Test {
     flushInputMessages();
   }
   void send(const Message& m) { SendMessageW(hwnd, m.message, m.wParam, m.lParam); }
-  // Posted from another thread after `delayMs`, while this one waits.
-  std::thread postLater(Message m, DWORD delayMs) {
+  // Sent from another thread after `delayMs`, while this one waits. Sent, not posted, so
+  // that no WM_CHAR of the platform's making follows a key.
+  std::thread sendLater(Message m, DWORD delayMs) {
     HWND target = hwnd;
     return std::thread([=] {
       Sleep(delayMs);
-      PostMessageW(target, m.message, m.wParam, m.lParam);
+      SendMessageW(target, m.message, m.wParam, m.lParam);
     });
   }
   HWND hwnd = nullptr;
@@ -196,21 +197,21 @@ TEST_F(Input, WaitsEndOnTheInputTheyWaitFor) {
   const double start = getTime();
   EXPECT_FALSE(waitForInput(100));
   EXPECT_GE(getTime() - start, 0.09);
-  std::thread poster = postLater({WM_CHAR, 'w', kFirst}, 50);
+  std::thread sender = sendLater({WM_CHAR, 'w', kFirst}, 50);
   EXPECT_TRUE(waitForInput(10000));
-  poster.join();
+  sender.join();
   // A key does not end a mouse read, nor a mouse message a key read, nor a close request
   // either.
-  poster = postLater({WM_KEYDOWN, 'M', kFirst}, 20);
-  std::thread mouse = postLater({WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}, 150);
+  sender = sendLater({WM_KEYDOWN, 'M', kFirst}, 20);
+  std::thread mouse = sendLater({WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}, 150);
   EXPECT_EQ(getMouseMessage().message, static_cast<std::uint32_t>(WM_LBUTTONDOWN));
-  poster.join();
+  sender.join();
   mouse.join();
   flushInputMessages();
-  poster = postLater({WM_CLOSE, 0, 0}, 20);
-  std::thread keys = postLater({WM_KEYDOWN, VK_ESCAPE, kFirst}, 150);
+  sender = sendLater({WM_CLOSE, 0, 0}, 20);
+  std::thread keys = sendLater({WM_KEYDOWN, VK_ESCAPE, kFirst}, 150);
   EXPECT_EQ(getKeyMessage().key, static_cast<std::uint32_t>(VK_ESCAPE));
-  poster.join();
+  sender.join();
   keys.join();
   EXPECT_TRUE(isCloseRequested());
   flushInputMessages();           // the WM_CHAR that TranslateMessage made of the posted Esc
