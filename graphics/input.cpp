@@ -128,9 +128,11 @@ bool GraphWnd::waitForInput(unsigned wanted, DWORD timeout) {
 }
 
 KEYMSG GraphWnd::nextKeyMessage() {
-  // A mouse record or a close request wakes the reader too; it waits again.
-  while (hwnd && keyboard.queue.isEmpty()) waitForInput(kWantKeys, INFINITE);
-  if (!hwnd || keyboard.queue.isEmpty()) return KEYMSG{};
+  // A mouse record wakes the reader too; it waits again.
+  while (hwnd && keyboard.queue.isEmpty()) {
+    if (waitForInput(kWantKeys | kWantClose, INFINITE) && keyboard.queue.isEmpty()) break;
+  }
+  if (!hwnd || keyboard.queue.isEmpty()) return KEYMSG{};  // no window, or a close request
   return keyboard.queue.pop();
 }
 

@@ -372,9 +372,11 @@ void GraphWnd::queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 MOUSEMSG GraphWnd::nextMouseMessage() {
-  // A key record or a close request wakes the reader too; it waits again.
-  while (hwnd && mouseQueue.isEmpty()) waitForInput(kWantMouse, INFINITE);
-  if (!hwnd || mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, or it closed meanwhile
+  // A key record wakes the reader too; it waits again. A close request ends the read.
+  while (hwnd && mouseQueue.isEmpty()) {
+    if (waitForInput(kWantMouse | kWantClose, INFINITE) && mouseQueue.isEmpty()) break;
+  }
+  if (!hwnd || mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, it closed, or a request
   const MOUSEMSG record = mouseQueue.front();
   mouseQueue.pop();
   return record;

@@ -200,23 +200,32 @@ TEST_F(Input, WaitsEndOnTheInputTheyWaitFor) {
   std::thread sender = sendLater({WM_CHAR, 'w', kFirst}, 50);
   EXPECT_TRUE(waitForInput(10000));
   sender.join();
-  // A key does not end a mouse read, nor a mouse message a key read, nor a close request
-  // either.
+  // A key does not end a mouse read, nor a mouse message a key read.
   sender = sendLater({WM_KEYDOWN, 'M', kFirst}, 20);
-  std::thread mouse = sendLater({WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}, 150);
+  std::thread other = sendLater({WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}, 150);
   EXPECT_EQ(getMouseMessage().message, static_cast<std::uint32_t>(WM_LBUTTONDOWN));
   sender.join();
-  mouse.join();
+  other.join();
   flushInputMessages();
-  sender = sendLater({WM_CLOSE, 0, 0}, 20);
-  std::thread keys = sendLater({WM_KEYDOWN, VK_ESCAPE, kFirst}, 150);
+  sender = sendLater({WM_MOUSEMOVE, 0, 0}, 20);
+  other = sendLater({WM_KEYDOWN, VK_ESCAPE, kFirst}, 150);
   EXPECT_EQ(getKeyMessage().key, static_cast<std::uint32_t>(VK_ESCAPE));
   sender.join();
-  keys.join();
+  other.join();
+  flushInputMessages();
+  // The user's close request ends one wait or blocking read, with an empty record.
+  sender = sendLater({WM_CLOSE, 0, 0}, 20);
+  EXPECT_EQ(getKeyMessage().message, 0u);
+  sender.join();
   EXPECT_TRUE(isCloseRequested());
-  flushInputMessages();           // the WM_CHAR that TranslateMessage made of the posted Esc
-  EXPECT_TRUE(waitForInput(0));   // the request ends one wait...
-  EXPECT_FALSE(waitForInput(0));  // ...and only one
+  EXPECT_FALSE(waitForInput(0));
+  sender = sendLater({WM_CLOSE, 0, 0}, 20);
+  EXPECT_EQ(getMouseMessage().message, 0u);
+  sender.join();
+  sender = sendLater({WM_CLOSE, 0, 0}, 20);
+  EXPECT_TRUE(waitForInput(10000));
+  sender.join();
+  EXPECT_FALSE(waitForInput(0));
   EXPECT_TRUE(isCloseRequested());
 }
 

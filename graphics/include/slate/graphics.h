@@ -171,10 +171,12 @@ bool isCloseRequested();
 // is dropped. Closing or opening a window empties both.
 
 // Takes the oldest mouse message, waiting while there is none; all-zero with no window.
-// Also all-zero when the window closes while waiting.
+// Also all-zero when the window closes while waiting, or the user asks to close (with
+// OPEN_CLOSE_REQUEST): each request ends one wait.
 MOUSEMSG getMouseMessage();
 // Takes the oldest key message, waiting while there is none; all-zero with no window.
-// Also all-zero when the window closes while waiting.
+// Also all-zero when the window closes while waiting, or the user asks to close (with
+// OPEN_CLOSE_REQUEST): each request ends one wait.
 KEYMSG getKeyMessage();
 // Copies the oldest mouse message to *out, never waiting; false if none or no window.
 // remove false leaves it queued. A null out is refused (reported); *out changes only on true.
