@@ -26,11 +26,23 @@ long long ticksNow() {
   return now.QuadPart;
 }
 
-const double kTicksPerSecond = ticksPerSecond();
-const long long kStart = ticksNow();  // when the program's statics were built
+struct Clock {
+  double ticksPerSecond;
+  long long start;
+};
+
+// Made by the first call, which may come from another file's static initialiser.
+const Clock& programClock() {
+  static const Clock clock = {ticksPerSecond(), ticksNow()};
+  return clock;
+}
+
+// Otherwise the clock starts with the program's statics.
+const Clock& startedClock = programClock();
 
 double secondsSinceStart(long long ticks) {
-  return static_cast<double>(ticks - kStart) / kTicksPerSecond;
+  const Clock& clock = programClock();
+  return static_cast<double>(ticks - clock.start) / clock.ticksPerSecond;
 }
 
 // Sleeps until the clock reads `deadline` (seconds since the start).

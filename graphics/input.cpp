@@ -19,7 +19,7 @@ std::uint64_t bit(bool set, unsigned at) {
 }
 
 bool bitOf(std::uint64_t word, unsigned at) {
-  return (word >> at) & 1;
+  return ((word >> at) & 1) != 0;
 }
 
 // The oldest record of a queue whose reader is this thread.
