@@ -2,6 +2,7 @@
 // console around the window, and both ends of the mouse queue.
 #include "console.h"
 #include "context.h"
+#include "errors.h"
 #include "surface.h"
 #include "work_area.h"
 
@@ -150,6 +151,23 @@ bool backBufferFits(int width, int height) {
   return true;
 }
 
+HWND reportOpenFailure(const wchar_t* reason) {
+  reportError(L"openGraphWindow", reason);
+  return nullptr;
+}
+
+// Checked before the open window is closed, so that a refused size leaves it alone.
+bool windowSizeUsable(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    return reportErrorf(L"openGraphWindow", L"the size %d x %d is not above 0", width, height);
+  }
+  if (!backBufferFits(width, height)) {
+    return reportErrorf(L"openGraphWindow", L"no back buffer of %d x %d pixels can be made", width,
+                        height);
+  }
+  return true;
+}
+
 }  // namespace
 
 GraphWnd::GraphWnd() : IMAGE(0, 0) {
@@ -187,8 +205,9 @@ void GraphWnd::resize(int newWidth, int newHeight) {
 }
 
 HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
-  if (newWidth <= 0 || newHeight <= 0 || !backBufferFits(newWidth, newHeight)) return nullptr;
+  if (!windowSizeUsable(newWidth, newHeight)) return nullptr;
   close();
+  askBeforeClose = (flags & OPEN_CLOSE_REQUEST) != 0;
   prepareConsole(flags);
   WindowStartInfo info = startInfo(newWidth, newHeight, flags);
   if (!startGuiThread(info) || !hwnd) {
@@ -202,7 +221,7 @@ HWND GraphWnd::open(int newWidth, int newHeight, int flags) {
   }
   if (!clientDc || width != newWidth || height != newHeight) {
     close();  // the memory went meanwhile: no back buffer of that size, no window either
-    return nullptr;
+    return reportOpenFailure(L"the window's back buffer could not be made");
   }
   setDrawTarget(nullptr);
   return hwnd;
@@ -253,13 +272,14 @@ bool GraphWnd::startGuiThread(WindowStartInfo& info) {
   // A mouse wake nobody consumed must not pass for the new window's signal, nor an old
   // window's records for the new window's.
   ResetEvent(wakeEvent);
-  mouseQueue.clear();
+  resetInput();
   readerWaiting = false;
   presentPending = false;
   guiThread = CreateThread(nullptr, 0, guiThreadMain, &info, 0, &guiThreadId);
-  if (!guiThread) return false;
+  if (!guiThread) return reportOpenFailure(L"the window's thread could not start");
   HANDLE signals[] = {wakeEvent, guiThread};
   WaitForMultipleObjects(2, signals, FALSE, INFINITE);
+  if (!hwnd) reportOpenFailure(L"the platform made no window (is there a display?)");
   return true;
 }
 
@@ -284,7 +304,7 @@ void GraphWnd::close() {
   }
   PostMessageW(window, WM_CLOSE_FOR_PROGRAM, 0, 0);
   waitForGuiThread();
-  mouseQueue.clear();  // no producer is left; records do not outlive their window
+  resetInput();  // no producer is left; records do not outlive their window
 }
 
 void GraphWnd::releaseClientDc() {
@@ -348,32 +368,21 @@ void GraphWnd::paint(HWND window) {
 }
 
 void GraphWnd::queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!mouseQueue.isFull()) mouseQueue.push(mouseRecord(window, message, wParam, lParam));
-  if (readerWaiting) {
-    readerWaiting = false;
-    SetEvent(wakeEvent);
-  }
+  const MOUSEMSG record = mouseRecord(window, message, wParam, lParam);
+  mouseState.update(record);
+  mouseQueue.push(record);  // dropped when the queue is full
+  wakeReader();
 }
 
 MOUSEMSG GraphWnd::nextMouseMessage() {
-  if (!hwnd) return MOUSEMSG{};
-  if (mouseQueue.isEmpty()) waitForMouseMessage();
-  if (mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, or it closed meanwhile
+  // A key record wakes the reader too; it waits again. A close request ends the read.
+  while (hwnd && mouseQueue.isEmpty()) {
+    if (waitForInput(kWantMouse | kWantClose, INFINITE) && mouseQueue.isEmpty()) break;
+  }
+  if (!hwnd || mouseQueue.isEmpty()) return MOUSEMSG{};  // no window, it closed, or a request
   const MOUSEMSG record = mouseQueue.front();
   mouseQueue.pop();
   return record;
-}
-
-void GraphWnd::waitForMouseMessage() {
-  HWND window = hwnd;
-  if (!window) return;
-  ResetEvent(wakeEvent);
-  SendMessageW(window, WM_MOUSE_WAIT, 0, 0);  // readerWaiting is set when this returns
-  // The close clears hwnd before it signals, so a close after this test still wakes us.
-  if (!mouseQueue.isEmpty() || !hwnd) return;
-  readerParked = true;
-  WaitForSingleObject(wakeEvent, INFINITE);
-  readerParked = false;
 }
 
 DWORD WINAPI guiThreadMain(LPVOID param) {
@@ -413,6 +422,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       window.paint(hwnd);
       return 0;
     case WM_CLOSE:  // caption button, window menu, Alt+F4: only the user closes this way
+      if (window.requestClose()) return 0;
       window.closeByUser();
       return 0;
     case WM_CLOSE_FOR_PROGRAM:
@@ -420,8 +430,18 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
+      window.queueKeyMessage(message, wParam, lParam);
       passKeyToConsole(message, wParam, lParam);
       return 0;
+    case WM_SYSKEYDOWN:  // Alt combinations and F10: noted, and still the platform's
+    case WM_SYSKEYUP:    // (Alt+F4, the window menu)
+    case WM_CHAR:
+      window.queueKeyMessage(message, wParam, lParam);
+      return message == WM_CHAR ? 0 : DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_KILLFOCUS:
+    case WM_ACTIVATEAPP:  // wParam FALSE: another program's window is activated
+      if (message == WM_KILLFOCUS || !wParam) window.loseFocus();
+      return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_MOUSE_WAIT:
       GraphWnd::readerWaiting = true;
       return 0;

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "input.h"
+#include "keyboard.h"
 #include "mouse_queue.h"
 
 namespace Slate {
@@ -42,10 +44,23 @@ class GraphWnd : public IMAGE {
   // Blocking read of the oldest mouse record. With no window open, or when the window
   // closes while the reader waits, a record with message 0 comes back at once.
   MOUSEMSG nextMouseMessage();
+  // The same for key records (input.cpp, as the rest of the input below).
+  KEYMSG nextKeyMessage();
+  // The reader waits until hasInput(wanted), the window closes or timeout ms pass; true for
+  // the first.
+  bool waitForInput(unsigned wanted, DWORD timeout);
+  bool hasInput(unsigned wanted);
+  // Empties both queues and forgets key, mouse and close state; no producer may be running.
+  void resetInput();
 
   bool consoleWasPresent = false;
   HANDLE wakeEvent = nullptr;
   Collections::FixedQueue<MOUSEMSG> mouseQueue;
+  Keyboard keyboard;
+  MouseState mouseState;
+  bool askBeforeClose = false;  // opened with OPEN_CLOSE_REQUEST
+  std::atomic<bool> closeRequested{false};
+  std::atomic<bool> closeNews{false};  // a close request no wait has ended on yet
   FILE* consoleOut = nullptr;
   FILE* consoleIn = nullptr;
   HWND hwnd = nullptr;
@@ -69,6 +84,11 @@ class GraphWnd : public IMAGE {
   void paint(HWND window);
   void destroyForProgram();
   void closeByUser();
+  void queueKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void loseFocus();
+  // With OPEN_CLOSE_REQUEST the user's close is only noted, and true comes back.
+  bool requestClose();
+  void wakeReader();
 
  private:
   void prepareConsole(int flags);
@@ -79,7 +99,6 @@ class GraphWnd : public IMAGE {
   void waitForGuiThread();
   void releaseClientDc();
   void destroyWindow();
-  void waitForMouseMessage();
 };
 
 DWORD WINAPI guiThreadMain(LPVOID info);

@@ -83,6 +83,12 @@ archive)
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DSlate_DIR="${package[0]}" >"$work/log" 2>&1 ||
     fail "configure the examples"
   compile "$work/examples"
+  # Snake from the package, played with real X keys by its screen check. It runs from the
+  # project's build, whose Wine prefix is ready.
+  mkdir -p "$build/consumer-examples"
+  cp "$work/examples/snake.exe" "$build/consumer-examples/"
+  bash "$here/examples/run_example.sh" snake "$build/consumer-examples/snake.exe" \
+    >"$work/log" 2>&1 || fail "snake built against the package"
   rm -rf "$work"
   ;;
 subdir)

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,19 @@ const std::vector<Row>& frontRows() {
       FRONT(Refused, openGraphWindow(INT_MAX, INT_MAX, 0)),
       FRONT(Refused, openGraphWindow(100000, 100000, 0)),
       FRONT(Refused, openGraphWindow(16384, 16385, 0)),
+      FRONT(Refused, peekMouseMessage(nullptr)),
+      FRONT(Refused, peekKeyMessage(nullptr, false)),
+      FRONT(Refused, getMouseState(nullptr)),
+      FRONT(Refused, isKeyDown(0)),
+      FRONT(Refused, isKeyDown(256)),
+      FRONT(Refused, isKeyDown(INT_MIN)),
+      FRONT(Refused, waitForInput(-1)),
+      FRONT(Refused, waitForInput(INT_MIN)),
+      FRONT(Refused, waitForNextFrame(0)),
+      FRONT(Refused, waitForNextFrame(INT_MIN)),
+      FRONT(Refused, waitForNextFrame(INT_MAX)),
+      FRONT(Refused, setWindowTitle(nullptr)),
+      FRONT(Refused, flushInputMessages()),
   };
   return rows;
 }
@@ -339,11 +353,34 @@ void expectNoMouseMessage() {
   EXPECT_EQ(getMouseMessage().message, 0u);
 }
 
+// With no window every input call answers at once, and nothing is waiting or held.
+void expectNoInput() {
+  MOUSEMSG mouse = {};
+  KEYMSG key = {};
+  EXPECT_EQ(getKeyMessage().message, 0u);
+  EXPECT_FALSE(peekMouseMessage(&mouse, false) || peekKeyMessage(&key) || getMouseState(&mouse));
+  EXPECT_FALSE(waitForInput(INT_MAX) || isKeyDown(VK_SPACE) || isCloseRequested());
+  EXPECT_FALSE(isWindowOpen());
+  EXPECT_FALSE(setWindowTitle(L"no window"));
+  EXPECT_NE(std::wcsstr(lastError(), L"no window is open"), nullptr);
+}
+
 // Rows for a target with no window to wait on: a closed window gives no mouse messages.
 const std::vector<Row>& windowlessRows() {
   static const std::vector<Row> rows = {
       FRONT(Refused, closeGraphWindow()),
       FRONT(Refused, expectNoMouseMessage()),
+      FRONT(Refused, expectNoInput()),
+  };
+  return rows;
+}
+
+// Rows that need the window open: a title of any length is taken.
+const std::vector<Row>& openWindowRows() {
+  static const std::vector<Row> rows = {
+      FRONT(Refused, EXPECT_TRUE(setWindowTitle(kLongText.c_str()))),
+      FRONT(Refused, EXPECT_TRUE(setWindowTitle(L""))),
+      FRONT(Refused, EXPECT_FALSE(waitForInput(1))),
   };
   return rows;
 }
@@ -580,7 +617,7 @@ TEST(HostileCallers, WindowTargetBeforeAnyWindow) {
 using HostileCallersOnWindow = SlateTest::WindowTargetTest;
 
 TEST_F(HostileCallersOnWindow, OpenWindow) {
-  runRows({slotRows(), frontRows(), bufferRows()});
+  runRows({slotRows(), frontRows(), bufferRows(), openWindowRows()});
   EXPECT_NE(window.hwnd, nullptr);
 }
 

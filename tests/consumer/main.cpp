@@ -1,10 +1,12 @@
-// Opens a window, draws a red disc and a word through Slate's public header, and checks
-// the window's pixels, also after a round trip through a PNG file: exits with 0 when the
-// disc is there and the file gave the picture back exactly, 1 otherwise.
+// Learns why a window of no size does not open, opens a window, draws a red disc and a word through
+// Slate's public header, and checks the window's pixels, also after a round trip through a PNG
+// file: exits with 0 when the disc is there and the file gave the picture back exactly, 1
+// otherwise.
 #include <slate/graphics.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -29,6 +31,12 @@ void drawDisc(Slate::IMAGE& image, int radius) {
 }  // namespace
 
 int main() {
+  // A window that cannot open says why.
+  if (Slate::openGraphWindow(0, kSize, 0) != nullptr ||
+      std::wcsstr(Slate::lastError(), L"openGraphWindow: the size 0 x 160") == nullptr) {
+    std::puts("no reason for a refused window");
+    return 1;
+  }
   if (Slate::openGraphWindow(kSize, kSize, 0) == nullptr) {
     std::puts("no window");
     return 1;

@@ -89,11 +89,24 @@ struct MOUSEMSG {
   std::int16_t wheelDelta;  // multiples of 120 for WM_MOUSEWHEEL, else 0
 };
 
+// One key event, as the window procedure saw it. Alt combinations (the platform's system
+// keys) come as WM_KEYDOWN and WM_KEYUP with altDown set.
+struct KEYMSG {
+  std::uint32_t message;  // WM_KEYDOWN, WM_KEYUP or WM_CHAR
+  std::uint32_t key;      // the virtual-key code (VK_LEFT, 'A'...); for WM_CHAR a UTF-16 unit
+  bool ctrlDown;
+  bool shiftDown;
+  bool altDown;
+  bool repeat;  // a key held down sending again (WM_KEYDOWN and WM_CHAR only)
+};
+
 // Flags of openGraphWindow.
 enum : int {
   OPEN_SHOW_CONSOLE = 0x1,
   OPEN_NO_CLOSE = 0x2,
   OPEN_NO_MINIMIZE = 0x4,
+  // The close button and Alt+F4 only set isCloseRequested(); the program closes the window.
+  OPEN_CLOSE_REQUEST = 0x8,
 };
 
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
@@ -134,16 +147,66 @@ const wchar_t* lastError();
 // Turns the "Slate: ..." line each reported failure writes on standard error on or off (on).
 void setErrorOutput(bool enabled);
 
-// == Window and mouse ==
+// == Window ==
 
 // Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
-// Returns null and opens nothing for a size not above 0; a window already open is closed first.
+// Returns null, saying why on standard error and in lastError(), when no window can be made
+// (a size not above 0, too large, no display); a window already open is closed first.
 HWND openGraphWindow(int width, int height, int flags);
 // Closes the window; does nothing when none is open.
 void closeGraphWindow();
-// Takes the oldest mouse message, waiting while there is none.
-// Returns an all-zero MOUSEMSG when no window is open or it closes while waiting.
+// Returns true while the window is open; false before it opens and once it is closed.
+// Any thread may call it.
+bool isWindowOpen();
+// Sets the window's caption; false, reporting why, with no window open or a null title.
+bool setWindowTitle(const wchar_t* title);
+// True once the user closed a window opened with OPEN_CLOSE_REQUEST; false with no window.
+// It stays true until the window is closed; any thread may call it.
+bool isCloseRequested();
+
+// == Input ==
+// The queues have one reader: the thread that calls the get, peek, flush and wait calls
+// (usually the one that opened the window). isKeyDown and getMouseState only read state and
+// may be called from any thread. Each queue holds 63 messages; what comes while it is full
+// is dropped. Closing or opening a window empties both.
+
+// Takes the oldest mouse message, waiting while there is none; all-zero with no window.
+// Also all-zero when the window closes while waiting, or the user asks to close (with
+// OPEN_CLOSE_REQUEST): each request ends one wait.
 MOUSEMSG getMouseMessage();
+// Takes the oldest key message, waiting while there is none; all-zero with no window.
+// Also all-zero when the window closes while waiting, or the user asks to close (with
+// OPEN_CLOSE_REQUEST): each request ends one wait.
+KEYMSG getKeyMessage();
+// Copies the oldest mouse message to *out, never waiting; false if none or no window.
+// remove false leaves it queued. A null out is refused (reported); *out changes only on true.
+bool peekMouseMessage(MOUSEMSG* out, bool remove = true);
+// Copies the oldest key message to *out, never waiting; false if none or no window.
+// remove false leaves it queued. A null out is refused (reported); *out changes only on true.
+bool peekKeyMessage(KEYMSG* out, bool remove = true);
+// Empties the mouse and key queues; does nothing with no window.
+void flushInputMessages();
+// True while the window last saw virtualKey (VK_*, 'A'...) held down; false with no window.
+// Every key counts as up once the window loses the focus. Codes outside 1-255 are refused
+// (reported). Shift, Ctrl and Alt are VK_SHIFT, VK_CONTROL and VK_MENU.
+bool isKeyDown(int virtualKey);
+// Copies the mouse's last position and buttons to *out (message 0); false with no window.
+// Client coordinates, from the last mouse message; the buttons count as up once the window
+// loses the focus. A null out is refused (reported); *out changes only on true.
+bool getMouseState(MOUSEMSG* out);
+// Sleeps up to timeoutMs until a message is queued or a close requested; false: no window.
+// Returns true for either, false after the timeout or when the window closes meanwhile.
+// Each close request ends one wait. A negative timeout is refused at once (reported).
+bool waitForInput(int timeoutMs);
+
+// == Time and frames ==
+
+// Returns the seconds since the program started, on a monotonic high-resolution clock.
+double getTime();
+// Sleeps so that calls come 1/fps s apart without drift; returns the seconds since the last.
+// The first call returns 0. A program more than a frame behind starts a new schedule. An fps
+// not above 0 waits for nothing (reported); one above 1000 counts as 1000.
+double waitForNextFrame(int fps);
 
 // == Drawing target and images ==
 

@@ -1,0 +1,61 @@
+// Frame pacing under the platform: the intervals between successive frames of a 60 fps loop
+// paced by waitForNextFrame, beside the plain Sleep(16) loop a program would otherwise
+// write. Each loop does a little uneven work, as a frame would. Prints the median, mean,
+// standard deviation, 5th to 95th percentile and range of the intervals of each, in
+// milliseconds.
+//   frame_pacing.exe [FRAMES]      default 600 (10 s a loop)
+#include <slate/graphics.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace Slate;
+
+namespace {
+
+// Up to 3 ms of work, different in every frame.
+void work(int frame) {
+  const double until = getTime() + (frame * 7 % 4) * 0.001;
+  while (getTime() < until) {
+  }
+}
+
+template <class Wait>
+std::vector<double> intervals(int frames, Wait wait) {
+  std::vector<double> ms;
+  double last = getTime();
+  for (int frame = 0; frame <= frames; ++frame) {
+    work(frame);
+    wait();
+    const double now = getTime();
+    if (frame > 0) ms.push_back((now - last) * 1000);  // the first frame has no start
+    last = now;
+  }
+  return ms;
+}
+
+void report(const char* name, std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  double sum = 0, squares = 0;
+  for (double v : ms) sum += v;
+  const double mean = sum / ms.size();
+  for (double v : ms) squares += (v - mean) * (v - mean);
+  const auto at = [&](double share) { return ms[static_cast<size_t>(share * (ms.size() - 1))]; };
+  std::printf(
+      "%-21s median %6.3f  mean %6.3f  sd %6.3f  5%%-95%% %6.3f-%6.3f  range %6.3f-%6.3f ms\n",
+      name, at(0.5), mean, std::sqrt(squares / ms.size()), at(0.05), at(0.95), ms.front(),
+      ms.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
+  std::printf("%d frames at 60 fps (target %.3f ms)\n", frames, 1000.0 / 60);
+  report("Sleep(16)", intervals(frames, [] { Sleep(16); }));
+  report("waitForNextFrame(60)", intervals(frames, [] { waitForNextFrame(60); }));
+  return 0;
+}
