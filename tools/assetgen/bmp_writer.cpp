@@ -4,16 +4,6 @@
 
 namespace assetgen {
 
-static void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v & 255u));
-  out.push_back(static_cast<uint8_t>((v >> 8) & 255u));
-}
-
-static void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFFu);
-  put16(out, v >> 16);
-}
-
 std::vector<uint8_t> encode_bmp(const Image8& image, int32_t pixels_per_metre) {
   std::vector<uint8_t> out;
   // Limits keep every size field well inside 32 bits.

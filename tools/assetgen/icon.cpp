@@ -1,5 +1,7 @@
 #include "icon.h"
 
+#include "bmp_writer.h"
+
 #include <cstddef>
 
 namespace assetgen {
@@ -31,16 +33,6 @@ Image8 render_icon(int size) {
     }
   }
   return canvas.to_8bit();
-}
-
-static void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v & 255u));
-  out.push_back(static_cast<uint8_t>((v >> 8) & 255u));
-}
-
-static void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFFu);
-  put16(out, v >> 16);
 }
 
 std::vector<uint8_t> encode_ico(const std::vector<Image8>& images) {
