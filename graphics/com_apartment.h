@@ -17,8 +17,10 @@ class ComApartment {
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 
- private:
-  HRESULT result;
+  // COM can be used on this thread: set up here, before, or in the other apartment kind.
+  bool usable() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
+
+  const HRESULT result;
 };
 
 }  // namespace Slate

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "com_apartment.h"
 #include "com_released.h"
 #include "context.h"
 #include "errors.h"
@@ -77,19 +78,6 @@ bool takeSnapshot(const IMAGE* image, Snapshot& out) {
   return true;
 }
 
-// COM for the length of one encoding on the calling thread, undone only if this call did it.
-// A thread that chose the other apartment kind already has COM (RPC_E_CHANGED_MODE).
-struct ComScope {
-  ComScope() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (result == S_OK || result == S_FALSE) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  bool usable() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
-  HRESULT result;
-};
-
 // The rows in strips of this many, as 24-bit blue-green-red: both encoders take that
 // format, and the strip bounds the extra memory.
 constexpr int kStripRows = 64;
@@ -139,7 +127,7 @@ void setJpegOptions(IPropertyBag2* options) {
 // names the step that failed.
 HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& picture,
                                    std::vector<std::uint8_t>& bytes, const wchar_t** step) {
-  ComScope com;
+  ComApartment com;  // for the length of one encoding
   *step = L"to start COM";
   if (!com.usable()) return com.result;
   Released<IWICImagingFactory> factory;

@@ -36,15 +36,6 @@ void presentWindowDrawing() {
   if (!PostMessageW(window, WM_NULL, 0, 0)) GraphWnd::presentPending = false;
 }
 
-void selectIntoBoth(HGDIOBJ object) {
-  GraphContext& g = graphContext;
-  if (!object) return;
-  HGDIOBJ fromBack = SelectObject(g.targetDc, object);
-  HGDIOBJ fromWindow = g.windowDc ? SelectObject(g.windowDc, object) : nullptr;
-  if (fromBack && fromBack != object) DeleteObject(fromBack);
-  if (fromWindow && fromWindow != object && fromWindow != fromBack) DeleteObject(fromWindow);
-}
-
 void selectIntoBoth(const StyleObject& made) {
   GraphContext& g = graphContext;
   HGDIOBJ fromBack = SelectObject(g.targetDc, made.handle);
@@ -52,6 +43,13 @@ void selectIntoBoth(const StyleObject& made) {
   if (fromBack && fromBack != made.handle) releaseObject(g.targetDc, fromBack);
   if (fromWindow && fromWindow != made.handle && fromWindow != fromBack) DeleteObject(fromWindow);
   noteSelected(g.targetDc, made);
+}
+
+void selectIntoBoth(HGDIOBJ object) {
+  if (!object) return;
+  StyleObject made;  // a font: no key describes it, so the one it replaces is deleted
+  made.handle = object;
+  selectIntoBoth(made);
 }
 
 DrawOnImg::~DrawOnImg() {}
