@@ -71,6 +71,7 @@ kind() {
     default="C:\\users\\$(whoami)\\AppData\\Local\\Programs\\SlidePuzzle"
   fi
   lnk="$(winepath -w "$lnk_unix" 2>/dev/null)"
+  entry_file="$(winepath -w "$E2E_WORK/entry.reg" 2>/dev/null)"
 }
 
 # What the installer must leave as it found it, and what a refusal must not touch: drive C
@@ -85,10 +86,14 @@ snapshot() {
   wine reg query "HKCU\\$uninstall_key" /s 2>/dev/null | tr -d '\r' | grep -v '^reg: \|^$'
 }
 
-# entry NAME: a value of the entry, read from an export (UTF-16), since reg query prints in
-# the console's code page and loses non-ASCII letters. DWORDs come as 0x... numbers.
+# load_entry, then entry NAME: a value of the entry, read from an export (UTF-16), since
+# reg query prints in the console's code page and loses non-ASCII letters. DWORDs come as
+# 0x... numbers.
+load_entry() {
+  rm -f "$E2E_WORK/entry.reg"
+  wine reg export "$key\\SlidePuzzle" "$entry_file" /y >/dev/null 2>&1
+}
 entry() {
-  wine reg export "$key\\SlidePuzzle" "$(winepath -w "$E2E_WORK/entry.reg")" /y >/dev/null 2>&1
   iconv -f UTF-16 -t UTF-8 "$E2E_WORK/entry.reg" 2>/dev/null | tr -d '\r' | sed -n "s/^\"$1\"=//p" |
     sed -e 's/^dword:/0x/' -e 's/^"\(.*\)"$/\1/' -e 's/\\\\/\x01/g' -e 's/\\"/"/g' -e 's/\x01/\\/g'
 }
@@ -106,7 +111,9 @@ check_install() {
   for f in SlidePuzzle.exe README.md LICENSE Uninstall.exe; do
     [ -f "$unix/$f" ] || fail "$f is not in $dir"
   done
-  [ "$(entries)" = 1 ] || fail "$(entries) uninstall entries"
+  n="$(entries)"
+  [ "$n" = 1 ] || fail "$n uninstall entries"
+  load_entry
   [ "$(entry DisplayVersion)" = "$2" ] || fail "the entry's version is $(entry DisplayVersion), not $2"
   [ "$(entry InstallLocation)" = "$dir" ] || fail "the entry points at $(entry InstallLocation)"
   [ -f "$lnk_unix" ] || fail "no Start-menu shortcut at $lnk_unix"
