@@ -1,6 +1,7 @@
 # What `cmake --install` puts into a prefix, in two components:
-#   sdk   the library (include/, lib/ with the CMake package), the examples' sources, the
-#         getting-started guide and the cheatsheet, its own README (packaging/sdk) and LICENSE;
+#   sdk   the library (include/, lib/ with the CMake package), the toolchain files (cmake/),
+#         the examples' sources, the getting-started guide and the cheatsheet, its own README
+#         (packaging/sdk) and LICENSE;
 #   game  SlidePuzzle.exe beside the player's README (packaging/game) and LICENSE.
 # The package is found with find_package(Slate 1.0 CONFIG) and gives Slate::slate.
 include(GNUInstallDirs)
@@ -30,6 +31,11 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/examples)
   install(FILES ${PROJECT_BINARY_DIR}/assets/picture4.bmp DESTINATION examples
           RENAME picture.bmp COMPONENT sdk OPTIONAL)
 endif()
+# The toolchain files that cross-build from Linux, in cmake/ of the SDK, where the guide
+# names them.
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/clang-mingw-w64-x86_64.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/clang-mingw-rules.cmake DESTINATION cmake COMPONENT sdk)
 foreach(doc getting-started.md cheatsheet.md)
   if(EXISTS ${PROJECT_SOURCE_DIR}/docs/${doc})
     install(FILES ${PROJECT_SOURCE_DIR}/docs/${doc} DESTINATION docs COMPONENT sdk)

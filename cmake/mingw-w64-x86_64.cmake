@@ -15,6 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Built programs run under Wine, through the project's wrapper.
+# Built programs run under Wine: through the project's wrapper in the sources, through
+# wine itself where the file is used from the SDK.
 get_filename_component(_slate_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_slate_root}/scripts/wine-run")
+if(EXISTS "${_slate_root}/scripts/wine-run")
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${_slate_root}/scripts/wine-run")
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()

@@ -4,7 +4,8 @@
 # checks its own window's pixels.
 #   consumer_test.sh install BUILD WORK  against `cmake --install` of the sdk component
 #   consumer_test.sh archive BUILD WORK  against the release archive, unpacked into a
-#                                        temporary folder (the game's archive is checked too)
+#                                        temporary folder, with the archive's own toolchain
+#                                        file (the game's archive is checked too)
 #   consumer_test.sh subdir  BUILD WORK  configured from the sources through
 #                                        add_subdirectory, which must leave the game and
 #                                        the tests out
@@ -73,6 +74,9 @@ archive)
     fail "unpacking"
   package=("$work"/unpacked/Slate-*/lib/cmake/Slate)
   [ -f "${package[0]}/SlateConfig.cmake" ] || fail "no CMake package in the archive"
+  # From the archive alone: its own toolchain file, nothing of the sources.
+  toolchain=("$work"/unpacked/Slate-*/cmake/mingw-w64-x86_64.cmake)
+  [ -f "${toolchain[0]}" ] || fail "no toolchain file in the archive's cmake/"
   configure "$work/build" -DSlate_DIR="${package[0]}"
   compile "$work/build"
   run "$work/build"
