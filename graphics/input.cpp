@@ -145,7 +145,8 @@ bool GraphWnd::sleepFor(unsigned wanted, DWORD timeout, bool (GraphWnd::*ready)(
     // The close clears hwnd before it signals, so a close after this test still wakes us.
     if ((this->*ready)(wanted) || !hwnd) break;
     readerParked = true;
-    WaitForSingleObject(wakeEvent, timeout == INFINITE ? INFINITE : static_cast<DWORD>(timeout - waited));
+    WaitForSingleObject(wakeEvent,
+                        timeout == INFINITE ? INFINITE : static_cast<DWORD>(timeout - waited));
     readerParked = false;
   }
   const bool got = hwnd && (this->*ready)(wanted);

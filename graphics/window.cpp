@@ -91,7 +91,8 @@ void placeAtConsole(HWND window, const WindowStartInfo& info) {
   if (!GetWindowRect(window, &outer) || !visibleRect(window, shown)) return;
   const POINT border = {shown.left - outer.left, shown.top - outer.top};
   const SIZE size = {outer.right - outer.left, outer.bottom - outer.top};
-  const POINT at = insideWorkArea({info.x - border.x, info.y - border.y}, size, info.consoleMonitor);
+  const POINT at =
+      insideWorkArea({info.x - border.x, info.y - border.y}, size, info.consoleMonitor);
   SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -102,8 +103,8 @@ HWND createWindow(HINSTANCE module, const WindowStartInfo& info, const wchar_t* 
   const SIZE size = {outer.right - outer.left, outer.bottom - outer.top};
   POINT at = {CW_USEDEFAULT, CW_USEDEFAULT};
   if (info.consoleMonitor) at = insideWorkArea({info.x, info.y}, size, info.consoleMonitor);
-  HWND window = CreateWindowExW(0, kClassName, title, style, at.x, at.y, size.cx, size.cy,
-                                nullptr, nullptr, module, nullptr);
+  HWND window = CreateWindowExW(0, kClassName, title, style, at.x, at.y, size.cx, size.cy, nullptr,
+                                nullptr, module, nullptr);
   if (window && info.consoleMonitor) placeAtConsole(window, info);
   return window;
 }
@@ -178,7 +179,8 @@ BOOL WINAPI consoleControl(DWORD event) {
   HWND window = GraphWnd::instance ? GraphWnd::instance->hwnd : nullptr;
   // The GUI thread ends the process and this call never returns; without a window, or when
   // it has just closed, the process ends here.
-  if (window) SendMessageTimeoutW(window, WM_END_FOR_CONSOLE, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
+  if (window)
+    SendMessageTimeoutW(window, WM_END_FOR_CONSOLE, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
   std::exit(0);
 }
 
@@ -275,7 +277,7 @@ void GraphWnd::prepareConsole(int flags) {
   if (!consoleWasPresent && (flags & OPEN_SHOW_CONSOLE)) allocateConsole();
   if (consoleWindow) {
     SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C no longer ends us
-    static bool handlerAdded = false;  // once: handlers pile up with every opening
+    static bool handlerAdded = false;      // once: handlers pile up with every opening
     if (!handlerAdded) handlerAdded = SetConsoleCtrlHandler(consoleControl, TRUE) != 0;
   }
 }
@@ -300,8 +302,9 @@ void GraphWnd::freeOwnConsole() {
 }
 
 WindowStartInfo GraphWnd::startInfo(int newWidth, int newHeight, int flags) const {
-  WindowStartInfo info = {-1,       -1,        nullptr, (flags & OPEN_NO_CLOSE) != 0,
-                          (flags & OPEN_NO_MINIMIZE) != 0, newWidth, newHeight};
+  WindowStartInfo info = {
+      -1,       -1,       nullptr, (flags & OPEN_NO_CLOSE) != 0, (flags & OPEN_NO_MINIMIZE) != 0,
+      newWidth, newHeight};
   RECT place;
   // Coordinates left of or above the primary monitor are negative and stay so; a minimised
   // console stands at -32000 and gives no place at all.

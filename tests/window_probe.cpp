@@ -16,7 +16,6 @@
 //   exit-with-window     returns from main with the window open: static destruction closes it
 //   alt-menu             Alt pressed and released alone, then Left: a Left record (file
 //                        "left"); then Alt+Space opens the window menu (file "menu")
-//   console-close        waits beside its visible console until the console is closed
 #include <conio.h>
 
 #include <cstdio>
@@ -280,12 +279,6 @@ int altMenu() {
   return finish();
 }
 
-[[noreturn]] void consoleClose() {
-  HWND hwnd = openGraphWindow(300, 200, OPEN_SHOW_CONSOLE);
-  writeReady(clientCentre(hwnd));
-  for (;;) getMouseMessage();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -301,7 +294,6 @@ int main(int argc, char** argv) {
   if (name == "close-drawing") closeDrawing();
   if (name == "close-waiting") closeWaiting();
   if (name == "alt-menu") return altMenu();
-  if (name == "console-close") consoleClose();
   if (name == "exit-with-window") return openGraphWindow(300, 200, 0) ? 0 : 1;
   return 2;
 }

@@ -111,24 +111,6 @@ case "$case_name" in
     wait_end 20
     expect_ok
     ;;
-  console-close)
-    # The program's own console closed by the user: the same end as a close of the window.
-    start_probe 1 console-close
-    wait_ready
-    console=""
-    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = window_probe ] && continue
-      console=$w
-    done
-    [ -n "$console" ] || fail "no console window to close"
-    xdotool windowfocus --sync "$console"
-    sleep 0.3
-    xdotool key alt+F4
-    wait_end 10
-    echo "ended with status $status"
-    [ "$status" -eq 0 ] || fail "exit status $status, not 0"
-    [ -f "$work/destroyed" ] || fail "the clean-up did not run: no static destructors"
-    ;;
   exit-with-window)
     start_probe 0 exit-with-window
     wait_end 10

@@ -53,8 +53,8 @@ void reportIdle(int frames) {
   const double start = getTime(), cpuStart = threadSeconds();
   for (int frame = 0; frame < frames; ++frame) waitForNextFrame(60);
   const double cpu = threadSeconds() - cpuStart, wall = getTime() - start;
-  std::printf("%-21s processor %6.3f ms a frame, %5.2f %% of a core\n", "idle 60 fps", cpu * 1000 / frames,
-              100 * cpu / wall);
+  std::printf("%-21s processor %6.3f ms a frame, %5.2f %% of a core\n", "idle 60 fps",
+              cpu * 1000 / frames, 100 * cpu / wall);
 }
 
 void report(const char* name, std::vector<double> ms) {

@@ -116,6 +116,14 @@ enum : int {
   OPEN_CLOSE_REQUEST = 0x8,
 };
 
+// What waitForInput(timeoutMs, kinds) ends on; or them together.
+enum : int {
+  WAIT_FOR_MOUSE = 0x1,  // a mouse message
+  WAIT_FOR_KEYS = 0x2,   // a key message
+  WAIT_FOR_CLOSE = 0x4,  // the user's close request (OPEN_CLOSE_REQUEST)
+  WAIT_FOR_ANY = 0x7,
+};
+
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
 // (0x00BBGGRR) for every colour argument below.
 constexpr COLORREF BLACK = RGB(0, 0, 0);
@@ -224,16 +232,9 @@ bool getMouseState(MOUSEMSG* out);
 // the timeout or when the window closes meanwhile. Each close request ends one wait. A
 // negative timeout is refused at once (reported).
 bool waitForInput(int timeoutMs);
-// What the wait below ends on; or them together.
-enum : int {
-  WAIT_FOR_MOUSE = 0x1,
-  WAIT_FOR_KEYS = 0x2,
-  WAIT_FOR_CLOSE = 0x4,
-  WAIT_FOR_ANY = 0x7,
-};
-// The same wait, ended only by the kinds in `kinds` (WAIT_FOR_*): a program that reads only
-// keys sleeps through mouse moves. A kinds of 0 or with other bits is refused at once
-// (reported), as a negative timeout.
+// The same wait, ended only by the kinds in `kinds` (WAIT_FOR_*, below the OPEN_* flags): a program
+// that reads only keys sleeps through mouse moves. A kinds of 0 or with other bits is refused at
+// once (reported), as a negative timeout.
 bool waitForInput(int timeoutMs, int kinds);
 
 // == Time and frames ==
