@@ -274,7 +274,7 @@ int altMenu() {
   writeFile("left", "yes");
   check(inWindowMenu(10), "Alt+Space opened no window menu");
   writeFile("menu", "yes");
-  check(keyCame(VK_ESCAPE, 10) || !inWindowMenu(0.1), "the menu stayed open after Escape");
+  check(keyCame(VK_ESCAPE, 3) || !inWindowMenu(0.1), "the menu stayed open after Escape");
   closeGraphWindow();
   return finish();
 }
