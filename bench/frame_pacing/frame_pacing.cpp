@@ -5,12 +5,15 @@
 // milliseconds, and the processor time each frame cost: for the waits alone, an idle loop
 // that does no work beside them (user and kernel time of the thread, GetThreadTimes).
 //   frame_pacing.exe [FRAMES]      default 600 (10 s a loop)
+//   frame_pacing.exe keys SECONDS  a keyboard-only waiter on a window (move the mouse over it
+//                                  meanwhile): the processor share its waits cost
 #include <slate/graphics.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using namespace Slate;
@@ -72,7 +75,29 @@ void report(const char* name, std::vector<double> ms) {
 
 }  // namespace
 
+// Waits for keys only, reading nothing else, for `seconds`.
+void reportKeyWaiter(double seconds) {
+  if (!openGraphWindow(400, 300, 0)) return;
+  const double start = getTime(), cpuStart = threadSeconds();
+  while (getTime() - start < seconds) {
+    waitForInput(100, WAIT_FOR_KEYS);
+    KEYMSG key;
+    while (peekKeyMessage(&key)) {
+    }
+  }
+  const double cpu = threadSeconds() - cpuStart, wall = getTime() - start;
+  MOUSEMSG unread;
+  const bool moved = peekMouseMessage(&unread, false);
+  std::printf("keyboard-only waiter  %5.2f %% of a core over %.1f s (mouse messages unread: %s)\n",
+              100 * cpu / wall, wall, moved ? "yes" : "none");
+  closeGraphWindow();
+}
+
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string(argv[1]) == "keys") {
+    reportKeyWaiter(std::atof(argv[2]));
+    return 0;
+  }
   const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
   std::printf("%d frames at 60 fps (target %.3f ms)\n", frames, 1000.0 / 60);
   report("Sleep(16)", intervals(frames, [] { Sleep(16); }));
