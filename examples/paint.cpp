@@ -14,6 +14,7 @@ const wchar_t FILE_NAME[] = L"painting.png";
 COLORREF pen = BLACK;
 bool unsaved = false;
 bool asking = false;   // the question about saving is on the screen
+IMAGE underQuestion;   // the page where the question stands, for a Cancel
 bool drawing = false;  // the left button went down on the page
 
 // The line under the palette's hint, for what the last key did.
@@ -69,12 +70,20 @@ void load() {
 
 void ask() {
   asking = true;
+  captureImage(&underQuestion, 200, 170, 401, 111);
   setFillColor(LIGHTGRAY);
   solidRectangle(200, 170, 600, 280);
   setTextColor(BLACK);
   setTextStyle(22, 0, L"Arial");
   writeTextAt(220, 185, L"Save your painting before closing?");
-  writeTextAt(220, 230, L"Y: save and close    N: close");
+  writeTextAt(220, 230, L"Y: save and close  N: close  C: cancel");
+}
+
+// Cancel: the question goes, the page is back, and the window stays open.
+void cancelClose() {
+  asking = false;
+  cancelCloseRequest();
+  drawImage(200, 170, &underQuestion, SRCCOPY);
 }
 
 void onMouse(const MOUSEMSG& m) {
@@ -102,6 +111,8 @@ void onKey(const KEYMSG& k) {
   if (k.message != WM_KEYDOWN) return;
   if (asking && (k.key == 'Y' || k.key == 'N')) {
     if (k.key == 'N' || save()) closeGraphWindow();
+  } else if (asking && (k.key == 'C' || k.key == VK_ESCAPE)) {
+    cancelClose();
   } else if (!asking && k.key == 'S') {
     save();
   } else if (!asking && k.key == 'L') {

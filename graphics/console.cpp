@@ -49,6 +49,38 @@ wchar_t keyCharacter(UINT virtualKey, UINT scanCode) {
   return count == 1 ? made[0] : 0;
 }
 
+// The distinct key records written so far, for takeBackUnreadKeys: a few hundred at most,
+// as each key gives a down and an up in a handful of modifier states. Past the room, the
+// oldest kinds are forgotten and may stay behind.
+constexpr int kWrittenRoom = 512;
+KEY_EVENT_RECORD written[kWrittenRoom];
+int writtenCount = 0;
+int writtenNext = 0;  // the slot the next new kind takes once the room is full
+
+bool sameKey(const KEY_EVENT_RECORD& a, const KEY_EVENT_RECORD& b) {
+  return a.bKeyDown == b.bKeyDown && a.wRepeatCount == b.wRepeatCount &&
+         a.wVirtualKeyCode == b.wVirtualKeyCode && a.wVirtualScanCode == b.wVirtualScanCode &&
+         a.uChar.UnicodeChar == b.uChar.UnicodeChar && a.dwControlKeyState == b.dwControlKeyState;
+}
+
+bool wasWritten(const INPUT_RECORD& record) {
+  if (record.EventType != KEY_EVENT) return false;
+  for (int i = 0; i < writtenCount; ++i) {
+    if (sameKey(written[i], record.Event.KeyEvent)) return true;
+  }
+  return false;
+}
+
+void noteWritten(const INPUT_RECORD& record) {
+  if (wasWritten(record)) return;
+  if (writtenCount < kWrittenRoom) {
+    written[writtenCount++] = record.Event.KeyEvent;
+  } else {
+    written[writtenNext] = record.Event.KeyEvent;
+    writtenNext = (writtenNext + 1) % kWrittenRoom;
+  }
+}
+
 }  // namespace
 
 bool consoleIsOwn(HWND consoleWindow) {
@@ -83,9 +115,35 @@ void passKeyToConsole(UINT message, WPARAM wParam, LPARAM lParam) {
   if (!keyInputRecord(message, wParam, lParam, record)) return;
   HANDLE input = openConsoleInput();
   if (input == INVALID_HANDLE_VALUE) return;  // no console: the key is dropped
-  DWORD written = 0;
-  WriteConsoleInputW(input, &record, 1, &written);
+  DWORD count = 0;
+  if (WriteConsoleInputW(input, &record, 1, &count) && count == 1) noteWritten(record);
   CloseHandle(input);
+}
+
+void takeBackUnreadKeys() {
+  if (writtenCount == 0) return;
+  HANDLE input = openConsoleInput();
+  if (input == INVALID_HANDLE_VALUE) return;
+  // Read in batches until the buffer is empty (a read of an empty buffer would block), then
+  // the records that are not ours go back in their order.
+  constexpr DWORD kBatch = 256;
+  static INPUT_RECORD kept[4096];
+  DWORD keptCount = 0, pending = 0;
+  INPUT_RECORD batch[kBatch];
+  while (GetNumberOfConsoleInputEvents(input, &pending) && pending > 0) {
+    DWORD got = 0;
+    if (!ReadConsoleInputW(input, batch, pending < kBatch ? pending : kBatch, &got) || got == 0) {
+      break;
+    }
+    for (DWORD i = 0; i < got; ++i) {
+      if (!wasWritten(batch[i]) && keptCount < 4096) kept[keptCount++] = batch[i];
+    }
+  }
+  DWORD count = 0;
+  if (keptCount > 0) WriteConsoleInputW(input, kept, keptCount, &count);
+  CloseHandle(input);
+  writtenCount = 0;
+  writtenNext = 0;
 }
 
 }  // namespace Slate

@@ -21,4 +21,11 @@ bool keyInputRecord(UINT message, WPARAM wParam, LPARAM lParam, INPUT_RECORD& re
 // (_getch) find it under any console host. Nothing happens without a console.
 void passKeyToConsole(UINT message, WPARAM wParam, LPARAM lParam);
 
+// Takes out of the console's input buffer the key records passKeyToConsole wrote and nobody
+// read, leaving every other record in its order: in a console the program shares, the shell
+// would read them after the program as typed there, and a queued Enter would run a command
+// (records go behind any pending ones and belong to the console: WriteConsoleInput
+// documentation). On the thread that passes the keys, once no more come.
+void takeBackUnreadKeys();
+
 }  // namespace Slate

@@ -7,6 +7,10 @@
 
 namespace Slate {
 
+static_assert(unsigned{WAIT_FOR_MOUSE} == kWantMouse && unsigned{WAIT_FOR_KEYS} == kWantKeys &&
+                  unsigned{WAIT_FOR_CLOSE} == kWantClose && unsigned{WAIT_FOR_ANY} == kWantAny,
+              "the public wait kinds are the window's own");
+
 namespace {
 
 // MouseState's word: x in bits 0-15, y in 16-31, then one bit a flag.
@@ -67,8 +71,10 @@ MOUSEMSG MouseState::read() const {
 
 // ---- The window's side, on the GUI thread ------------------------------------------------
 
-void GraphWnd::wakeReader() {
-  if (readerWaiting) {
+// A reader waiting for other kinds stays asleep: a keyboard-only program is not woken by
+// every mouse move.
+void GraphWnd::wakeReader(unsigned kind) {
+  if (readerWaiting && (readerWants & kind)) {
     readerWaiting = false;
     SetEvent(wakeEvent);
   }
@@ -76,7 +82,8 @@ void GraphWnd::wakeReader() {
 
 void GraphWnd::queueKeyMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   keyboard.record(message, wParam, lParam);
-  wakeReader();
+  keyArrivals.fetch_add(1, std::memory_order_release);
+  wakeReader(kWantKeys);
 }
 
 void GraphWnd::loseFocus() {
@@ -84,11 +91,15 @@ void GraphWnd::loseFocus() {
   mouseState.releaseButtons();
 }
 
+void GraphWnd::refreshKeys() {
+  keyboard.readSystemState();
+}
+
 bool GraphWnd::requestClose() {
   if (!askBeforeClose) return false;
   closeRequested = true;
   closeNews = true;
-  wakeReader();
+  wakeReader(kWantClose);
   return true;
 }
 
@@ -100,6 +111,10 @@ void GraphWnd::resetInput() {
   mouseState.clear();
   closeRequested = false;
   closeNews = false;
+  mouseArrivals = 0;
+  keyArrivals = 0;
+  mouseSeen = 0;
+  keysSeen = 0;
 }
 
 bool GraphWnd::hasInput(unsigned wanted) {
@@ -108,23 +123,47 @@ bool GraphWnd::hasInput(unsigned wanted) {
          ((wanted & kWantClose) && closeNews);
 }
 
-bool GraphWnd::waitForInput(unsigned wanted, DWORD timeout) {
+bool GraphWnd::hasNews(unsigned wanted) {
+  return ((wanted & kWantMouse) && !mouseQueue.isEmpty() && mouseArrivals != mouseSeen) ||
+         ((wanted & kWantKeys) && !keyboard.queue.isEmpty() && keyArrivals != keysSeen) ||
+         ((wanted & kWantClose) && closeNews);
+}
+
+// Sleeps until (this->*ready)(wanted), the close, or the timeout. Wakes come only for the
+// wanted kinds, but one may find nothing new (a record read meanwhile): it sleeps on for the
+// rest of the timeout.
+bool GraphWnd::sleepFor(unsigned wanted, DWORD timeout, bool (GraphWnd::*ready)(unsigned)) {
   HWND window = hwnd;
   if (!window) return false;
-  if (!hasInput(wanted)) {
+  const ULONGLONG start = GetTickCount64();
+  readerWants = wanted;
+  while (!(this->*ready)(wanted) && hwnd) {
+    const ULONGLONG waited = GetTickCount64() - start;
+    if (timeout != INFINITE && waited >= timeout) break;
     ResetEvent(wakeEvent);
     SendMessageW(window, WM_MOUSE_WAIT, 0, 0);  // readerWaiting is set when this returns
     // The close clears hwnd before it signals, so a close after this test still wakes us.
-    if (!hasInput(wanted) && hwnd) {
-      readerParked = true;
-      WaitForSingleObject(wakeEvent, timeout);
-      readerParked = false;
-    }
+    if ((this->*ready)(wanted) || !hwnd) break;
+    readerParked = true;
+    WaitForSingleObject(wakeEvent,
+                        timeout == INFINITE ? INFINITE : static_cast<DWORD>(timeout - waited));
+    readerParked = false;
   }
-  const bool ready = hwnd && hasInput(wanted);
+  const bool got = hwnd && (this->*ready)(wanted);
   // A request ends one wait; isCloseRequested() keeps saying it was made.
   if (wanted & kWantClose) closeNews = false;
-  return ready;
+  return got;
+}
+
+bool GraphWnd::waitForInput(unsigned wanted, DWORD timeout) {
+  return sleepFor(wanted, timeout, &GraphWnd::hasInput);
+}
+
+bool GraphWnd::waitForNews(unsigned wanted, DWORD timeout) {
+  const bool got = sleepFor(wanted, timeout, &GraphWnd::hasNews);
+  mouseSeen = mouseArrivals;
+  keysSeen = keyArrivals;
+  return got;
 }
 
 KEYMSG GraphWnd::nextKeyMessage() {
@@ -176,10 +215,27 @@ bool getMouseState(MOUSEMSG* out) {
 }
 
 bool waitForInput(int timeoutMs) {
+  return waitForInput(timeoutMs, WAIT_FOR_ANY);
+}
+
+bool waitForInput(int timeoutMs, int kinds) {
   if (timeoutMs < 0) {
     return reportErrorf(L"waitForInput", L"the timeout %d ms is negative", timeoutMs);
   }
-  return graphContext.window.waitForInput(kWantAny, static_cast<DWORD>(timeoutMs));
+  if (kinds <= 0 || (kinds & ~WAIT_FOR_ANY) != 0) {
+    return reportErrorf(L"waitForInput", L"the kinds 0x%X are not WAIT_FOR_* flags",
+                        static_cast<unsigned>(kinds));
+  }
+  // INT_MAX ms is below INFINITE: a timeout always ends.
+  return graphContext.window.waitForNews(static_cast<unsigned>(kinds),
+                                         static_cast<DWORD>(timeoutMs));
+}
+
+void cancelCloseRequest() {
+  // Two atomic stores, safe from any thread. With no window both are already false.
+  GraphWnd& window = graphContext.window;
+  window.closeNews = false;
+  window.closeRequested = false;
 }
 
 }  // namespace Slate

@@ -32,6 +32,18 @@ void Keyboard::record(UINT message, WPARAM wParam, LPARAM lParam) {
   queue.push(key);  // drops the record when full
 }
 
+void Keyboard::readSystemState() {
+  BYTE state[256];
+  if (!GetKeyboardState(state)) return;
+  for (int key = 1; key < 256; ++key) {
+    // GetAsyncKeyState: the key as it is now, not as this thread's messages last said.
+    const bool held = (GetAsyncKeyState(key) & 0x8000) != 0;
+    state[key] = static_cast<BYTE>((state[key] & 0x01) | (held ? 0x80 : 0));
+    down[key].store(held, std::memory_order_relaxed);
+  }
+  SetKeyboardState(state);  // the flags of later records and of console records follow
+}
+
 void Keyboard::releaseAll() {
   for (auto& key : down) key.store(false, std::memory_order_relaxed);
 }

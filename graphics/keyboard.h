@@ -18,6 +18,10 @@ class Keyboard {
   void record(UINT message, WPARAM wParam, LPARAM lParam);
   // Every key up. The window no longer hears the keys released elsewhere.
   void releaseAll();
+  // On the GUI thread, on activation and focus: every key as the system has it now, into this
+  // state and into the thread's own (GetKeyState), so that a key released on another desktop
+  // (Ctrl+Alt+Del, Win+L, a UAC prompt), whose release no window of ours saw, is up again.
+  void readSystemState();
   // Between windows, with no producer running: no records, every key up.
   void clear();
   // virtualKey must be 0-255.

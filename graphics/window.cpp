@@ -3,8 +3,11 @@
 #include "console.h"
 #include "context.h"
 #include "errors.h"
+#include "platform_keys.h"
 #include "surface.h"
 #include "work_area.h"
+
+#include <dwmapi.h>
 
 #include <shellapi.h>
 
@@ -20,6 +23,8 @@ bool GraphWnd::consoleOwned = false;
 bool GraphWnd::readerWaiting = false;
 std::atomic<bool> GraphWnd::presentPending{false};
 std::atomic<bool> GraphWnd::readerParked{false};
+std::atomic<bool> GraphWnd::textInput{false};
+std::atomic<bool> GraphWnd::textInputPending{false};
 
 namespace {
 
@@ -70,15 +75,38 @@ void registerWindowClass(HINSTANCE module, HICON icon, bool noClose) {
   RegisterClassExW(&windowClass);  // a class left from an earlier opening serves as well
 }
 
+// The rectangle a window shows: without the invisible resizing borders that GetWindowRect
+// counts since Windows 10 (DWMWA_EXTENDED_FRAME_BOUNDS); the outer one where DWM says nothing.
+bool visibleRect(HWND window, RECT& rect) {
+  if (SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &rect, sizeof rect))) {
+    return true;
+  }
+  return GetWindowRect(window, &rect) != 0;
+}
+
+// Moves a new, still hidden window so that its visible edge stands at the console's, inside
+// the work area of the console's monitor.
+void placeAtConsole(HWND window, const WindowStartInfo& info) {
+  RECT outer, shown;
+  if (!GetWindowRect(window, &outer) || !visibleRect(window, shown)) return;
+  const POINT border = {shown.left - outer.left, shown.top - outer.top};
+  const SIZE size = {outer.right - outer.left, outer.bottom - outer.top};
+  const POINT at =
+      insideWorkArea({info.x - border.x, info.y - border.y}, size, info.consoleMonitor);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND createWindow(HINSTANCE module, const WindowStartInfo& info, const wchar_t* title) {
   const DWORD style = info.noMinimize ? kStyle & ~WS_MINIMIZEBOX : kStyle;
   RECT outer = {0, 0, info.clientWidth, info.clientHeight};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
   const SIZE size = {outer.right - outer.left, outer.bottom - outer.top};
   POINT at = {CW_USEDEFAULT, CW_USEDEFAULT};
-  if (info.x != -1) at = insideWorkArea({info.x, info.y}, size);
-  return CreateWindowExW(0, kClassName, title, style, at.x, at.y, size.cx, size.cy, nullptr,
-                         nullptr, module, nullptr);
+  if (info.consoleMonitor) at = insideWorkArea({info.x, info.y}, size, info.consoleMonitor);
+  HWND window = CreateWindowExW(0, kClassName, title, style, at.x, at.y, size.cx, size.cy, nullptr,
+                                nullptr, module, nullptr);
+  if (window && info.consoleMonitor) placeAtConsole(window, info);
+  return window;
 }
 
 void runMessageLoop() {
@@ -130,14 +158,29 @@ void letGameThreadPark() {
 // The user closed the window: the process ends. The caller holds the lock and keeps it, so
 // the game thread finishes its current window drawing and then stops at its next one; the
 // static destructors that exit() runs on this thread re-enter the lock freely.
-[[noreturn]] void endProcessAfterUserClose() {
+[[noreturn]] void endProcessAfterUserClose(bool consoleClosing) {
   // Only a console of our own: closing a shared one would end the shell that started us.
   HWND console = GraphWnd::consoleWindow;
-  if (console && GraphWnd::consoleOwned) {
+  if (console && GraphWnd::consoleOwned && !consoleClosing) {
     SendMessageW(console, WM_CLOSE, 0, 0);  // the console takes the process with it
     Sleep(kConsoleEndWait);
   }
   letGameThreadPark();
+  std::exit(0);
+}
+
+// Closing the program's own console window sends CTRL_CLOSE_EVENT to this handler, on a
+// thread of its own. The default handler would end the process with ExitProcess and status
+// STATUS_CONTROL_C_EXIT, running no clean-up; this one ends it as the user's close of the
+// window does, with status 0. The system waits for it a few seconds (HandlerRoutine
+// documentation), more than the close takes. Every other event keeps its default handling.
+BOOL WINAPI consoleControl(DWORD event) {
+  if (event != CTRL_CLOSE_EVENT) return FALSE;
+  HWND window = GraphWnd::instance ? GraphWnd::instance->hwnd : nullptr;
+  // The GUI thread ends the process and this call never returns; without a window, or when
+  // it has just closed, the process ends here.
+  if (window)
+    SendMessageTimeoutW(window, WM_END_FOR_CONSOLE, 0, 0, SMTO_ABORTIFHUNG, 3000, nullptr);
   std::exit(0);
 }
 
@@ -232,7 +275,11 @@ void GraphWnd::prepareConsole(int flags) {
   consoleWasPresent = consoleWindow != nullptr;
   consoleOwned = consoleIsOwn(consoleWindow);
   if (!consoleWasPresent && (flags & OPEN_SHOW_CONSOLE)) allocateConsole();
-  if (consoleWindow) SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C no longer ends us
+  if (consoleWindow) {
+    SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C no longer ends us
+    static bool handlerAdded = false;      // once: handlers pile up with every opening
+    if (!handlerAdded) handlerAdded = SetConsoleCtrlHandler(consoleControl, TRUE) != 0;
+  }
 }
 
 void GraphWnd::allocateConsole() {
@@ -256,12 +303,16 @@ void GraphWnd::freeOwnConsole() {
 
 WindowStartInfo GraphWnd::startInfo(int newWidth, int newHeight, int flags) const {
   WindowStartInfo info = {
-      -1, -1, (flags & OPEN_NO_CLOSE) != 0, (flags & OPEN_NO_MINIMIZE) != 0, newWidth, newHeight};
+      -1,       -1,       nullptr, (flags & OPEN_NO_CLOSE) != 0, (flags & OPEN_NO_MINIMIZE) != 0,
+      newWidth, newHeight};
   RECT place;
+  // Coordinates left of or above the primary monitor are negative and stay so; a minimised
+  // console stands at -32000 and gives no place at all.
   if (consoleWasPresent && consoleOwned && !(flags & OPEN_SHOW_CONSOLE) &&
-      GetWindowRect(consoleWindow, &place)) {
-    info.x = place.left < 0 ? 0 : place.left;
-    info.y = place.top < 0 ? 0 : place.top;
+      !IsIconic(consoleWindow) && visibleRect(consoleWindow, place)) {
+    info.x = place.left;
+    info.y = place.top;
+    info.consoleMonitor = MonitorFromWindow(consoleWindow, MONITOR_DEFAULTTONEAREST);
   }
   return info;
 }
@@ -327,6 +378,7 @@ void GraphWnd::destroyWindow() {
   hwnd = nullptr;  // before the destruction, so nothing closes it twice
   ShowWindow(window, SW_HIDE);
   DestroyWindow(window);
+  if (consoleWasPresent && !consoleOwned) takeBackUnreadKeys();  // no key comes any more
   if (restoreConsole) {
     SetWindowPos(consoleWindow, HWND_TOP, last.left, last.top, -1, -1, SWP_NOSIZE);
     ShowWindow(consoleWindow, SW_SHOW);
@@ -343,15 +395,20 @@ void GraphWnd::destroyForProgram() {
   SetEvent(wakeEvent);  // a reader waiting on another thread gets its empty record
 }
 
-void GraphWnd::closeByUser() {
+void GraphWnd::closeByUser(bool consoleClosing) {
   if (!hwnd) return;
   graphContext.lock.enter();  // never left: see endProcessAfterUserClose
   releaseClientDc();
+  if (consoleWasPresent && !consoleOwned) takeBackUnreadKeys();  // the shell's, after us
   if (!consoleWasPresent && consoleWindow) freeOwnConsole();
   // The window goes with the process. Hiding it first would only delay the end: without a
   // window manager, Wine waits 2 s for every window it unmaps.
   hwnd = nullptr;
-  endProcessAfterUserClose();
+  endProcessAfterUserClose(consoleClosing);
+}
+
+void GraphWnd::endForConsole() {
+  closeByUser(true);
 }
 
 void GraphWnd::paint(HWND window) {
@@ -371,7 +428,8 @@ void GraphWnd::queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARA
   const MOUSEMSG record = mouseRecord(window, message, wParam, lParam);
   mouseState.update(record);
   mouseQueue.push(record);  // dropped when the queue is full
-  wakeReader();
+  mouseArrivals.fetch_add(1, std::memory_order_release);
+  wakeReader(kWantMouse);
 }
 
 MOUSEMSG GraphWnd::nextMouseMessage() {
@@ -398,7 +456,8 @@ DWORD WINAPI guiThreadMain(LPVOID param) {
   // ReleaseDC must run on the thread that called GetDC, and the release is on this thread.
   if (hwnd) window.clientDc = GetDC(hwnd);
   if (hwnd) {
-    if (info.x != -1) ShowWindow(GraphWnd::consoleWindow, SW_HIDE);  // the window takes its place
+    applyTextInput(hwnd, GraphWnd::textInput);
+    if (info.consoleMonitor) ShowWindow(GraphWnd::consoleWindow, SW_HIDE);  // takes its place
     ShowWindow(hwnd, SW_SHOW);
   }
   SetEvent(window.wakeEvent);  // open() goes on; `param` is gone from here on
@@ -413,6 +472,12 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   if (message >= WM_MOUSEMOVE && message <= WM_MOUSEWHEEL) {
     window.queueMouseMessage(hwnd, message, wParam, lParam);
     return 0;
+  }
+  LRESULT result = 0;
+  if (keepKeysFromMenu(message, wParam, lParam, result)) return result;
+  if (message >= WM_KEYDOWN && message <= WM_SYSKEYUP && message != WM_CHAR &&
+      message != WM_DEADCHAR) {
+    wParam = realVirtualKey(hwnd, wParam);
   }
   switch (message) {
     case WM_DESTROY:
@@ -442,6 +507,17 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ACTIVATEAPP:  // wParam FALSE: another program's window is activated
       if (message == WM_KILLFOCUS || !wParam) window.loseFocus();
       return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_ACTIVATE:  // the releases that went to another desktop are seen only now
+      if (message == WM_SETFOCUS || LOWORD(wParam) != WA_INACTIVE) window.refreshKeys();
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_APPLY_TEXT_INPUT:
+      GraphWnd::textInputPending = false;  // a change after this posts again
+      applyTextInput(hwnd, GraphWnd::textInput);
+      return 0;
+    case WM_END_FOR_CONSOLE:
+      window.endForConsole();
+      return 0;
     case WM_MOUSE_WAIT:
       GraphWnd::readerWaiting = true;
       return 0;

@@ -6,6 +6,7 @@
 #include <slate/graphics.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 #include "input.h"
@@ -16,11 +17,17 @@ namespace Slate {
 
 // WM_USER + 1: a reader tells the window procedure it is about to wait for a mouse message.
 constexpr UINT WM_MOUSE_WAIT = WM_USER + 1;
+// WM_USER + 3: the GUI thread applies the text-input setting (input_method.cpp).
+constexpr UINT WM_APPLY_TEXT_INPUT = WM_USER + 3;
+// WM_USER + 4: the console is closing; the GUI thread ends the process as for the user's close.
+constexpr UINT WM_END_FOR_CONSOLE = WM_USER + 4;
 
 // Handed from open() to the GUI thread; lives in open()'s frame until the thread signals.
 struct WindowStartInfo {
   int x;  // -1: the platform's default position
   int y;
+  // Where the console's visible edge stands, when the window takes its place (else null).
+  HMONITOR consoleMonitor;
   bool noClose;
   bool noMinimize;
   int clientWidth;  // the back buffer takes this size only once the window exists
@@ -50,6 +57,11 @@ class GraphWnd : public IMAGE {
   // the first.
   bool waitForInput(unsigned wanted, DWORD timeout);
   bool hasInput(unsigned wanted);
+  // The same, until hasNews(wanted); then the records queued so far are no news any more.
+  bool waitForNews(unsigned wanted, DWORD timeout);
+  // A record of a wanted kind is queued that arrived after the last waitForNews returned, or a
+  // close request is new.
+  bool hasNews(unsigned wanted);
   // Empties both queues and forgets key, mouse and close state; no producer may be running.
   void resetInput();
 
@@ -61,6 +73,17 @@ class GraphWnd : public IMAGE {
   bool askBeforeClose = false;  // opened with OPEN_CLOSE_REQUEST
   std::atomic<bool> closeRequested{false};
   std::atomic<bool> closeNews{false};  // a close request no wait has ended on yet
+  // Records pushed since the window opened (GUI thread), and the counts waitForNews last saw.
+  std::atomic<std::uint32_t> mouseArrivals{0};
+  std::atomic<std::uint32_t> keyArrivals{0};
+  std::uint32_t mouseSeen = 0;
+  std::uint32_t keysSeen = 0;
+  // The kinds the waiting reader wants: only they wake it.
+  std::atomic<unsigned> readerWants{kWantAny};
+  // setTextInput's wish, for every window (off by default).
+  static std::atomic<bool> textInput;
+  // A WM_APPLY_TEXT_INPUT is on its way: one at a time, however often the setting changes.
+  static std::atomic<bool> textInputPending;
   FILE* consoleOut = nullptr;
   FILE* consoleIn = nullptr;
   HWND hwnd = nullptr;
@@ -83,12 +106,17 @@ class GraphWnd : public IMAGE {
   void queueMouseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void paint(HWND window);
   void destroyForProgram();
-  void closeByUser();
+  // consoleClosing: the console is closing already and takes nothing more to end the process.
+  void closeByUser(bool consoleClosing = false);
   void queueKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void loseFocus();
+  // The key state read again from the system: on activation and on getting the focus.
+  void refreshKeys();
+  void endForConsole();
   // With OPEN_CLOSE_REQUEST the user's close is only noted, and true comes back.
   bool requestClose();
-  void wakeReader();
+  // Wakes a waiting reader that wants this kind of input.
+  void wakeReader(unsigned kind);
 
  private:
   void prepareConsole(int flags);
@@ -96,6 +124,7 @@ class GraphWnd : public IMAGE {
   void freeOwnConsole();
   WindowStartInfo startInfo(int width, int height, int flags) const;
   bool startGuiThread(WindowStartInfo& info);
+  bool sleepFor(unsigned wanted, DWORD timeout, bool (GraphWnd::*ready)(unsigned));
   void waitForGuiThread();
   void releaseClientDc();
   void destroyWindow();

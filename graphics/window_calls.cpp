@@ -1,5 +1,5 @@
-// Front functions about the open window itself: whether it is open, its title, and the
-// user's close request.
+// Front functions about the open window itself: whether it is open, its title, text input,
+// and the user's close request.
 #include "context.h"
 #include "errors.h"
 
@@ -29,6 +29,17 @@ bool setWindowTitle(const wchar_t* title) {
                         GetLastError());
   }
   return true;
+}
+
+void setTextInput(bool on) {
+  GraphWnd::textInput = on;
+  HWND window = graphContext.window.hwnd;
+  // Posted, never sent: no caller waits for the GUI thread. One message is enough for any
+  // number of calls, as it applies the setting as it is when it runs; a window that closes
+  // meanwhile drops it, and the next one applies the setting as it opens.
+  if (window && !GraphWnd::textInputPending.exchange(true)) {
+    if (!PostMessageW(window, WM_APPLY_TEXT_INPUT, 0, 0)) GraphWnd::textInputPending = false;
+  }
 }
 
 bool isCloseRequested() {

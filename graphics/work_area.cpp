@@ -14,13 +14,11 @@ LONG insideRange(LONG start, LONG length, LONG low, LONG high) {
 
 }  // namespace
 
-POINT insideWorkArea(POINT topLeft, SIZE outer) {
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromPoint(topLeft, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    return topLeft;
-  }
-  const RECT& work = monitor.rcWork;
+POINT insideWorkArea(POINT topLeft, SIZE outer, HMONITOR monitor) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return topLeft;
+  const RECT& work = info.rcWork;
   return {insideRange(topLeft.x, outer.cx, work.left, work.right),
           insideRange(topLeft.y, outer.cy, work.top, work.bottom)};
 }

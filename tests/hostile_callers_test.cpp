@@ -16,6 +16,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/image_shape.h"
@@ -266,6 +267,41 @@ const std::vector<Row>& slotRows() {
   return rows;
 }
 
+// Every kinds value and some timeouts: kinds outside WAIT_FOR_ANY and negative timeouts are
+// refused at once (false); the rest answer within their timeout (true only for news, such as
+// the pointer's moves over an open window).
+void expectEveryWaitKindRefusedOrAnswered() {
+  for (int kinds : {INT_MIN, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 16, 0x107, INT_MAX}) {
+    for (int timeout : {INT_MIN, -1, 0, 1}) {
+      const bool usable = timeout >= 0 && kinds > 0 && kinds <= WAIT_FOR_ANY;
+      const double start = getTime();
+      const bool woke = waitForInput(timeout, kinds);
+      EXPECT_LT(getTime() - start, 1.0) << kinds << " " << timeout;
+      if (!usable) {
+        EXPECT_FALSE(woke) << kinds << " " << timeout;
+        EXPECT_NE(std::wcsstr(lastError(), L"waitForInput"), nullptr) << kinds;
+      }
+    }
+  }
+}
+
+// setTextInput and cancelCloseRequest a million times, here and on another thread at once:
+// nothing piles up (one message at most is on its way to the window), and the last setting
+// holds.
+void callManyTimesFromTwoThreads() {
+  const auto calls = [] {
+    for (int i = 0; i < 1000000; ++i) {
+      setTextInput((i & 1) != 0);
+      cancelCloseRequest();
+    }
+  };
+  std::thread other(calls);
+  calls();
+  other.join();
+  setTextInput(false);
+  EXPECT_FALSE(isCloseRequested());
+}
+
 // The front functions of their own, given the current image (or the window) as their image.
 const std::vector<Row>& frontRows() {
   static const std::vector<Row> rows = {
@@ -327,6 +363,11 @@ const std::vector<Row>& frontRows() {
       FRONT(Refused, isKeyDown(INT_MIN)),
       FRONT(Refused, waitForInput(-1)),
       FRONT(Refused, waitForInput(INT_MIN)),
+      FRONT(Refused, expectEveryWaitKindRefusedOrAnswered()),
+      FRONT(Refused, setTextInput(true)),
+      FRONT(Refused, setTextInput(false)),
+      FRONT(Refused, cancelCloseRequest()),
+      FRONT(Refused, callManyTimesFromTwoThreads()),
       FRONT(Refused, waitForNextFrame(0)),
       FRONT(Refused, waitForNextFrame(INT_MIN)),
       FRONT(Refused, waitForNextFrame(INT_MAX)),
@@ -360,6 +401,7 @@ void expectNoInput() {
   EXPECT_EQ(getKeyMessage().message, 0u);
   EXPECT_FALSE(peekMouseMessage(&mouse, false) || peekKeyMessage(&key) || getMouseState(&mouse));
   EXPECT_FALSE(waitForInput(INT_MAX) || isKeyDown(VK_SPACE) || isCloseRequested());
+  EXPECT_FALSE(waitForInput(INT_MAX, WAIT_FOR_KEYS) || waitForInput(INT_MAX, WAIT_FOR_ANY));
   EXPECT_FALSE(isWindowOpen());
   EXPECT_FALSE(setWindowTitle(L"no window"));
   EXPECT_NE(std::wcsstr(lastError(), L"no window is open"), nullptr);

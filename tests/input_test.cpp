@@ -100,6 +100,14 @@ const std::vector<KeyRow>& keyRows() {
        {{WM_KEYDOWN, VK_UP, kFirst}, {WM_ACTIVATEAPP, FALSE, 0}},
        {key(WM_KEYDOWN, VK_UP)},
        {}},
+      {"the focus back reads every key again from the system, where none is held",
+       {{WM_KEYDOWN, 'A', kFirst}, {WM_KEYDOWN, VK_CONTROL, kFirst}, {WM_SETFOCUS, 0, 0}},
+       {key(WM_KEYDOWN, 'A'), key(WM_KEYDOWN, VK_CONTROL, "c")},
+       {}},
+      {"so does the window's activation, and later records' flags follow",
+       {{WM_KEYDOWN, VK_CONTROL, kFirst}, {WM_ACTIVATE, WA_ACTIVE, 0}, {WM_KEYDOWN, 'B', kFirst}},
+       {key(WM_KEYDOWN, VK_CONTROL, "c"), key(WM_KEYDOWN, 'B')},
+       {'B'}},
       {"this program activated keeps them",
        {{WM_KEYDOWN, VK_UP, kFirst}, {WM_ACTIVATEAPP, TRUE, 0}},
        {key(WM_KEYDOWN, VK_UP)},
@@ -227,6 +235,70 @@ TEST_F(Input, WaitsEndOnTheInputTheyWaitFor) {
   sender.join();
   EXPECT_FALSE(waitForInput(0));
   EXPECT_TRUE(isCloseRequested());
+}
+
+struct WaitRow {
+  const char* name;
+  std::vector<Message> before;  // sent before the wait
+  bool seen;                    // a wait returned after them, so they are no news
+  int kinds;
+  Message later;  // sent while it waits (message 0: nothing)
+  bool ends;      // the wait ends on news rather than after its timeout
+};
+
+const std::vector<WaitRow>& waitRows() {
+  const Message key = {WM_KEYDOWN, 'W', kFirst}, move = {WM_MOUSEMOVE, 0, MAKELPARAM(3, 4)};
+  const Message close = {WM_CLOSE, 0, 0}, none = {0, 0, 0};
+  static const std::vector<WaitRow> rows = {
+      {"a key queued before the first wait", {key}, false, WAIT_FOR_ANY, none, true},
+      {"a key left unread does not end the next wait", {key}, true, WAIT_FOR_ANY, none, false},
+      {"nor does a mouse move left unread", {move}, true, WAIT_FOR_MOUSE, none, false},
+      {"a new key ends a key wait, beside an old one", {key}, true, WAIT_FOR_KEYS, key, true},
+      {"mouse moves do not end a key wait", {}, false, WAIT_FOR_KEYS, move, false},
+      {"a key does not end a mouse wait", {}, false, WAIT_FOR_MOUSE, key, false},
+      {"a mouse move ends a mouse wait", {}, false, WAIT_FOR_MOUSE, move, true},
+      {"a close request ends a close wait", {}, false, WAIT_FOR_CLOSE, close, true},
+      {"but not a key wait", {}, false, WAIT_FOR_KEYS, close, false},
+      {"any kind ends a wait for all", {move}, true, WAIT_FOR_ANY, move, true},
+  };
+  return rows;
+}
+
+// The waits end only on what arrived since the last wait and is still queued, of the kinds
+// asked for.
+TEST_F(Input, WaitsEndOnlyOnNewsOfTheKindsAskedFor) {
+  for (const WaitRow& row : waitRows()) {
+    SetUp();
+    for (const Message& m : row.before) send(m);
+    if (row.seen) waitForInput(0);
+    std::thread sender;
+    if (row.later.message) sender = sendLater(row.later, 30);
+    const double start = getTime();
+    const bool ended = waitForInput(row.ends ? 5000 : 300, row.kinds);
+    const double took = getTime() - start;
+    if (sender.joinable()) sender.join();
+    EXPECT_EQ(ended, row.ends) << row.name;
+    EXPECT_TRUE(row.ends ? took < 4 : took >= 0.29) << row.name << ": " << took << " s";
+    cancelCloseRequest();
+    waitForInput(0);  // a close request a key wait left stays news otherwise
+  }
+}
+
+// Cancel to a "Save changes?" question: the request is forgotten until the user asks again.
+TEST(CloseRequest, ACancelledRequestIsForgottenUntilTheNext) {
+  HWND hwnd = openGraphWindow(320, 200, OPEN_CLOSE_REQUEST);
+  ASSERT_NE(hwnd, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(isCloseRequested()) << round;
+    cancelCloseRequest();
+    EXPECT_FALSE(isCloseRequested()) << round;
+    EXPECT_FALSE(waitForInput(0, WAIT_FOR_CLOSE)) << round;
+    EXPECT_TRUE(isWindowOpen()) << round;
+  }
+  closeGraphWindow();
+  cancelCloseRequest();  // no window: nothing to forget
+  EXPECT_FALSE(isCloseRequested());
 }
 
 // Alt+F4 still reaches the platform, which turns it into the close; with OPEN_CLOSE_REQUEST

@@ -14,6 +14,8 @@
 //   close-drawing        draws in a loop until the user closes the window
 //   close-waiting        waits for mouse messages until the user closes the window
 //   exit-with-window     returns from main with the window open: static destruction closes it
+//   alt-menu             Alt pressed and released alone, then Left: a Left record (file
+//                        "left"); then Alt+Space opens the window menu (file "menu")
 #include <conio.h>
 
 #include <cstdio>
@@ -238,6 +240,45 @@ int showConsole() {
   }
 }
 
+// Reads key records for up to `seconds`; true once a down of `key` came.
+bool keyCame(WPARAM key, double seconds) {
+  const double until = getTime() + seconds;
+  while (getTime() < until) {
+    waitForInput(100, WAIT_FOR_KEYS);
+    KEYMSG k;
+    while (peekKeyMessage(&k)) {
+      if (k.message == WM_KEYDOWN && k.key == key) return true;
+    }
+  }
+  return false;
+}
+
+bool inWindowMenu(double seconds) {
+  const double until = getTime() + seconds;
+  for (; getTime() < until; Sleep(20)) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(graphContext.window.guiThreadId, &info) &&
+        (info.flags & (GUI_INMENUMODE | GUI_SYSTEMMENUMODE | GUI_POPUPMENUMODE))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int altMenu() {
+  HWND hwnd = openGraphWindow(300, 200, 0);
+  check(hwnd != nullptr, "no window");
+  writeReady(clientCentre(hwnd));
+  check(keyCame(VK_LEFT, 10), "no Left record after Alt alone: the menu took it");
+  writeFile("left", "yes");
+  check(inWindowMenu(10), "Alt+Space opened no window menu");
+  writeFile("menu", "yes");
+  check(keyCame(VK_ESCAPE, 3) || !inWindowMenu(0.1), "the menu stayed open after Escape");
+  closeGraphWindow();
+  return finish();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +293,7 @@ int main(int argc, char** argv) {
   if (name == "key-records") return keyRecords();
   if (name == "close-drawing") closeDrawing();
   if (name == "close-waiting") closeWaiting();
+  if (name == "alt-menu") return altMenu();
   if (name == "exit-with-window") return openGraphWindow(300, 200, 0) ? 0 : 1;
   return 2;
 }

@@ -92,6 +92,25 @@ case "$case_name" in
     [ "$status" -eq 0 ] || fail "exit status $status, not 0"
     [ -f "$work/destroyed" ] || fail "exit() did not run the static destructors"
     ;;
+  alt-menu)
+    # Alt alone would enter menu mode, and the Left after it would move in the menu.
+    start_probe 0 alt-menu
+    wait_ready
+    xdotool search --sync --onlyvisible --name '^window_probe$' windowfocus --sync
+    sleep 0.3
+    xdotool key alt
+    sleep 0.3
+    xdotool key Left
+    for i in $(seq 200); do [ -f "$work/left" ] && break; sleep 0.05; done
+    xdotool key alt+space
+    for i in $(seq 200); do [ -f "$work/menu" ] && break; sleep 0.05; done
+    sleep 0.3
+    xdotool key Escape
+    sleep 0.3
+    xdotool key Escape
+    wait_end 20
+    expect_ok
+    ;;
   exit-with-window)
     start_probe 0 exit-with-window
     wait_end 10

@@ -256,7 +256,8 @@ check_clock() {
 
 # A red stroke drawn with the mouse, saved with S; a new page, then L loads the file back:
 # the page shows the saved picture again, pixel for pixel, and so does the file itself.
-# Closing with a stroke unsaved asks first; Y saves and closes.
+# Closing with a stroke unsaved asks first; C cancels that close, and on the second close
+# Y saves and closes.
 PAINTED=AA0000
 PAGE="0 40 800 410"
 stroke() {
@@ -304,6 +305,14 @@ check_paint() {
   wait_until 3 asks || e2e_fail "closing with unsaved drawing did not ask"
   kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "the close ended the program before asking"
   e2e_pass "closing asked about saving first"
+  key_to_game c
+  gone() { ! asks; }
+  wait_until 3 gone || e2e_fail "C left the question on the screen"
+  kill -0 "$GAME_PID" 2>/dev/null || e2e_fail "C closed the program"
+  red_on_page cancelled 2000 || e2e_fail "the page under the question did not come back"
+  e2e_pass "C cancelled the close: the page is back and the program runs on"
+  click_close_button
+  wait_until 3 asks || e2e_fail "closing again after a cancel did not ask"
   mark_end_action
   key_to_game y
   game_ends_within 3

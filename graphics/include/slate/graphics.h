@@ -3,6 +3,13 @@
 // fill style values, and the front functions that draw on the current target.
 #pragma once
 
+// This header brings in <windows.h>, and with it the platform's names: its types (HWND, HDC,
+// DWORD, COLORREF...), its macros (RGB, VK_*, WM_*, PS_*, SRCCOPY...) and its old
+// near and far, defined as nothing, so a variable named far or near fails to compile.
+// NOMINMAX is defined first unless the program did, so that std::min and std::max work.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <cstdint>
@@ -109,6 +116,14 @@ enum : int {
   OPEN_CLOSE_REQUEST = 0x8,
 };
 
+// What waitForInput(timeoutMs, kinds) ends on; or them together.
+enum : int {
+  WAIT_FOR_MOUSE = 0x1,  // a mouse message
+  WAIT_FOR_KEYS = 0x2,   // a key message
+  WAIT_FOR_CLOSE = 0x4,  // the user's close request (OPEN_CLOSE_REQUEST)
+  WAIT_FOR_ANY = 0x7,
+};
+
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
 // (0x00BBGGRR) for every colour argument below.
 constexpr COLORREF BLACK = RGB(0, 0, 0);
@@ -151,7 +166,10 @@ void setErrorOutput(bool enabled);
 
 // Opens the window with a width x height client area (flags: OPEN_*) and makes it the target.
 // Returns null, saying why on standard error and in lastError(), when no window can be made
-// (a size not above 0, too large, no display); a window already open is closed first.
+// (a size not above 0, too large, no display). There is one window: a window already open is
+// closed first, its queues emptied. The window opens on the console's monitor, where the
+// console's visible edge stands, inside that monitor's work area; the default place when
+// there is no console of the program's own to replace or it is minimised.
 HWND openGraphWindow(int width, int height, int flags);
 // Closes the window; does nothing when none is open.
 void closeGraphWindow();
@@ -161,8 +179,19 @@ bool isWindowOpen();
 // Sets the window's caption; false, reporting why, with no window open or a null title.
 bool setWindowTitle(const wchar_t* title);
 // True once the user closed a window opened with OPEN_CLOSE_REQUEST; false with no window.
-// It stays true until the window is closed; any thread may call it.
+// It stays true until the window is closed or cancelCloseRequest(); any thread may call it.
 bool isCloseRequested();
+// Forgets the user's close request ("Cancel" to a "Save changes?" question): isCloseRequested()
+// is false until the user asks again. Does nothing with no window or no request; any thread
+// may call it, as often as it likes.
+void cancelCloseRequest();
+// Turns text input through the platform's input method (IME) on or off; off by default. Off:
+// no composition window opens, a key an input method would take reaches the program as
+// itself ('A', not VK_PROCESSKEY) and WM_CHAR records carry what the keyboard layout makes.
+// On: the input method composes, its characters come as WM_CHAR records (one UTF-16 unit
+// each), and the keys it uses still come as themselves. The setting outlives the window and
+// applies to the next; any thread may call it at any time, with or without a window.
+void setTextInput(bool on);
 
 // == Input ==
 // The queues have one reader: the thread that calls the get, peek, flush and wait calls
@@ -187,23 +216,34 @@ bool peekKeyMessage(KEYMSG* out, bool remove = true);
 // Empties the mouse and key queues; does nothing with no window.
 void flushInputMessages();
 // True while the window last saw virtualKey (VK_*, 'A'...) held down; false with no window.
-// Every key counts as up once the window loses the focus. Codes outside 1-255 are refused
-// (reported). Shift, Ctrl and Alt are VK_SHIFT, VK_CONTROL and VK_MENU.
+// Letters are their capitals: 'A', not 'a' (0x61 is VK_NUMPAD1). Every key counts as up once
+// the window loses the focus, and is read again from the system when it gets the focus back.
+// Codes outside 1-255 are refused (reported). Shift, Ctrl and Alt are VK_SHIFT, VK_CONTROL
+// and VK_MENU. Alt or F10 pressed and released alone stays the program's: the window does
+// not enter its menu, and Alt+letters do not beep; Alt+F4 and Alt+Space work as usual.
 bool isKeyDown(int virtualKey);
 // Copies the mouse's last position and buttons to *out (message 0); false with no window.
 // Client coordinates, from the last mouse message; the buttons count as up once the window
 // loses the focus. A null out is refused (reported); *out changes only on true.
 bool getMouseState(MOUSEMSG* out);
-// Sleeps up to timeoutMs until a message is queued or a close requested; false: no window.
-// Returns true for either, false after the timeout or when the window closes meanwhile.
-// Each close request ends one wait. A negative timeout is refused at once (reported).
+// Sleeps up to timeoutMs until a message arrives that is still queued, or a close is
+// requested; false at once with no window. Only messages that came after the previous wait
+// returned count: messages left unread do not end the next wait. True for either, false after
+// the timeout or when the window closes meanwhile. Each close request ends one wait. A
+// negative timeout is refused at once (reported).
 bool waitForInput(int timeoutMs);
+// The same wait, ended only by the kinds in `kinds` (WAIT_FOR_*, below the OPEN_* flags): a program
+// that reads only keys sleeps through mouse moves. A kinds of 0 or with other bits is refused at
+// once (reported), as a negative timeout.
+bool waitForInput(int timeoutMs, int kinds);
 
 // == Time and frames ==
 
 // Returns the seconds since the program started, on a monotonic high-resolution clock.
 double getTime();
 // Sleeps so that calls come 1/fps s apart without drift; returns the seconds since the last.
+// The thread sleeps on a high-resolution waitable timer where the system has one (Windows 10
+// 1803 on), otherwise on Sleep with a 1 ms timer period, and yields the last moment away.
 // The first call returns 0. A program more than a frame behind starts a new schedule. An fps
 // not above 0 waits for nothing (reported); one above 1000 counts as 1000.
 double waitForNextFrame(int fps);
