@@ -17,6 +17,8 @@ SLATE_PACKAGES=(cmake ninja-build g++ googletest clang-format
 SLATE_PACKAGES+=(clang lld)
 # The game's installer: makensis, which CPack drives.
 SLATE_PACKAGES+=(nsis)
+# Sound: stb_vorbis decodes OGG Vorbis, built into the library.
+SLATE_PACKAGES+=(libstb-dev)
 
 say() { printf '==> %s\n' "$*" >&2; }
 
