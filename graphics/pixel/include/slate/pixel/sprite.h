@@ -66,8 +66,8 @@ bool drawSpritePixels(const Surface& dst, const PixelRect& clip, int dstX, int d
 // screen, as rotateImage turns) about its centre, the centre landing on (centerX, centerY)
 // of dst. Non-finite or non-positive scales and non-finite angles are refused (false).
 bool drawSpriteRotatedPixels(const Surface& dst, const PixelRect& clip, double centerX,
-                             double centerY, const ConstSurface& src, double radians,
-                             double scale, const SpriteBlend& blend);
+                             double centerY, const ConstSurface& src, double radians, double scale,
+                             const SpriteBlend& blend);
 
 // Resizes src into dst (both whole surfaces): each destination pixel is the area-weighted
 // mean of the source pixels it covers when shrinking, bilinear when enlarging. Every output
@@ -90,8 +90,8 @@ bool spritePathSupported(SpritePath path);
 SpritePath bestSpritePath();
 const char* spritePathName(SpritePath path);
 bool drawSpritePixelsWith(SpritePath path, const Surface& dst, const PixelRect& clip, int dstX,
-                          int dstY, int dstW, int dstH, const ConstSurface& src, int srcX,
-                          int srcY, int srcW, int srcH, const SpriteBlend& blend);
+                          int dstY, int dstW, int dstH, const ConstSurface& src, int srcX, int srcY,
+                          int srcW, int srcH, const SpriteBlend& blend);
 bool drawSpriteRotatedPixelsWith(SpritePath path, const Surface& dst, const PixelRect& clip,
                                  double centerX, double centerY, const ConstSurface& src,
                                  double radians, double scale, const SpriteBlend& blend);
