@@ -60,7 +60,7 @@ bool takeSnapshot(const IMAGE* image, Snapshot& out) {
     LockGuard guard(g.lock);
     GdiFlush();
     if (g.window.pixels == nullptr || g.window.width <= 0 || g.window.height <= 0) {
-      return reportError(kCall, L"the window has no picture (no window is open)");
+      return reportError(kCall, L"the window has no picture (no window has been opened)");
     }
     out.copy.assign(g.window.pixels, g.window.pixels + static_cast<size_t>(g.window.width) *
                                                            static_cast<size_t>(g.window.height));

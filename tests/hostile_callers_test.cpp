@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -302,6 +303,86 @@ void callManyTimesFromTwoThreads() {
   EXPECT_FALSE(isCloseRequested());
 }
 
+// A scratch folder of the temporary folder's, removed with what is in it when the test ends.
+struct ScratchFolder {
+  ScratchFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path = std::wstring(temp) + L"slate-hostile-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path.c_str(), nullptr);
+  }
+  ~ScratchFolder() {
+    std::system(("rmdir /s /q \"" + std::string(path.begin(), path.end()) + "\"").c_str());
+  }
+  std::wstring path;
+};
+
+// Paths of every length the platform takes save: the longest (MAX_PATH - 1 characters) in
+// the deepest folder CreateDirectory makes (MAX_PATH - 12), where a long temporary name
+// beside the target would not fit.
+void expectEveryAcceptedPathSaves() {
+  static ScratchFolder scratch;
+  const std::wstring deep =
+      scratch.path + L"\\" + std::wstring(247 - scratch.path.size() - 1, L'd');
+  CreateDirectoryW(deep.c_str(), nullptr);
+  for (size_t name = 5; deep.size() + 1 + name < MAX_PATH; name += 3) {
+    const std::wstring file = deep + L"\\" + std::wstring(name - 4, L'p') + L".bmp";
+    EXPECT_TRUE(saveImageFile(&kPicture, file.c_str())) << file.size() << " " << lastError();
+  }
+}
+
+// A null image saves the back buffer whenever it holds a picture, also after the window
+// closed (its last picture); while it is empty the refusal says why.
+void expectWindowPictureSavedWhenThereIsOne() {
+  static ScratchFolder scratch;
+  const bool held = graphContext.window.bitmap != nullptr;
+  EXPECT_EQ(saveImageFile(nullptr, (scratch.path + L"\\window.png").c_str()), held);
+  if (!held) EXPECT_NE(std::wcsstr(lastError(), L"the window has no picture"), nullptr);
+}
+
+// Two faces standing in for one carried face, one of them named with all 31 characters: each
+// reads back as asked, and the carried face's own name reads back as itself.
+void expectFacesReadBackAsAsked() {
+  if (graphContext.currentTarget == nullptr) return;  // no target: the setters do nothing
+  static const std::vector<char> carried = [] {
+    IMAGE scratch(4, 4);
+    LOGFONTW font = {};
+    wcscpy(font.lfFaceName, L"Tahoma");
+    HGDIOBJ old = SelectObject(scratch.dc, CreateFontIndirectW(&font));
+    std::vector<char> bytes(GetFontData(scratch.dc, 0, 0, nullptr, 0));
+    GetFontData(scratch.dc, 0, 0, bytes.data(), static_cast<DWORD>(bytes.size()));
+    DeleteObject(SelectObject(scratch.dc, old));
+    return bytes;
+  }();
+  const wchar_t* const faces[] = {L"Probe Missing A", L"Probe Missing Face With 31 Char",
+                                  L"Tahoma"};
+  for (const wchar_t* face : faces) {
+    EXPECT_TRUE(useStandInFace(face, L"Tahoma", carried.data(), DWORD(carried.size())));
+  }
+  for (const wchar_t* face : {faces[1], faces[0], faces[2], faces[1]}) {
+    setTextStyle(14, 0, face);
+    LOGFONTW font = {};
+    getTextStyle(&font);
+    EXPECT_STREQ(font.lfFaceName, face);
+  }
+}
+
+// The running program's folder: ending in a backslash, holding the program, the same on
+// every thread.
+void expectProgramFolder() {
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring folder = getProgramFolder();
+  const std::wstring path = program;
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), L'\\');
+  EXPECT_EQ(path.rfind(folder, 0), 0u);
+  EXPECT_EQ(path.find(L'\\', folder.size()), std::wstring::npos);
+  const wchar_t* fromAnother = nullptr;
+  std::thread([&] { fromAnother = getProgramFolder(); }).join();
+  EXPECT_EQ(fromAnother, getProgramFolder());
+}
+
 // The front functions of their own, given the current image (or the window) as their image.
 const std::vector<Row>& frontRows() {
   static const std::vector<Row> rows = {
@@ -349,6 +430,10 @@ const std::vector<Row>& frontRows() {
       FRONT(Refused, saveImageFile(&kEmpty, L"picture.bmp")),
       FRONT(Refused, saveImageFile(subject(), kLongText.c_str())),
       FRONT(Refused, saveImageFile(subject(), (kLongText + L".png").c_str())),
+      FRONT(Refused, expectEveryAcceptedPathSaves()),
+      FRONT(Refused, expectWindowPictureSavedWhenThereIsOne()),
+      FRONT(Accepts, expectFacesReadBackAsAsked()),
+      FRONT(Refused, expectProgramFolder()),
       FRONT(Refused, openGraphWindow(-1, 10, 0)),
       FRONT(Refused, openGraphWindow(10, 0, 0)),
       FRONT(Refused, openGraphWindow(INT_MIN, INT_MIN, -1)),
