@@ -13,9 +13,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -303,27 +303,26 @@ void callManyTimesFromTwoThreads() {
   EXPECT_FALSE(isCloseRequested());
 }
 
-// A scratch folder of the temporary folder's, removed with what is in it when the test ends.
-struct ScratchFolder {
-  ScratchFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path = std::wstring(temp) + L"slate-hostile-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(path.c_str(), nullptr);
-  }
-  ~ScratchFolder() {
-    std::system(("rmdir /s /q \"" + std::string(path.begin(), path.end()) + "\"").c_str());
-  }
-  std::wstring path;
-};
+// A folder of the temporary folder's for saved files, removed with them when the test ends.
+const std::wstring& scratchFolder() {
+  static const struct Scratch {
+    Scratch() {
+      const auto pid = std::to_wstring(GetCurrentProcessId());
+      path = (std::filesystem::temp_directory_path() / (L"slate-hostile-" + pid)).wstring();
+      std::filesystem::create_directory(path);
+    }
+    ~Scratch() { std::filesystem::remove_all(path); }
+    std::wstring path;
+  } scratch;
+  return scratch.path;
+}
 
 // Paths of every length the platform takes save: the longest (MAX_PATH - 1 characters) in
 // the deepest folder CreateDirectory makes (MAX_PATH - 12), where a long temporary name
 // beside the target would not fit.
 void expectEveryAcceptedPathSaves() {
-  static ScratchFolder scratch;
   const std::wstring deep =
-      scratch.path + L"\\" + std::wstring(247 - scratch.path.size() - 1, L'd');
+      scratchFolder() + L"\\" + std::wstring(247 - scratchFolder().size() - 1, L'd');
   CreateDirectoryW(deep.c_str(), nullptr);
   for (size_t name = 5; deep.size() + 1 + name < MAX_PATH; name += 3) {
     const std::wstring file = deep + L"\\" + std::wstring(name - 4, L'p') + L".bmp";
@@ -334,9 +333,8 @@ void expectEveryAcceptedPathSaves() {
 // A null image saves the back buffer whenever it holds a picture, also after the window
 // closed (its last picture); while it is empty the refusal says why.
 void expectWindowPictureSavedWhenThereIsOne() {
-  static ScratchFolder scratch;
   const bool held = graphContext.window.bitmap != nullptr;
-  EXPECT_EQ(saveImageFile(nullptr, (scratch.path + L"\\window.png").c_str()), held);
+  EXPECT_EQ(saveImageFile(nullptr, (scratchFolder() + L"\\window.png").c_str()), held);
   if (!held) EXPECT_NE(std::wcsstr(lastError(), L"the window has no picture"), nullptr);
 }
 
@@ -372,8 +370,7 @@ void expectFacesReadBackAsAsked() {
 void expectProgramFolder() {
   wchar_t program[MAX_PATH];
   GetModuleFileNameW(nullptr, program, MAX_PATH);
-  const std::wstring folder = getProgramFolder();
-  const std::wstring path = program;
+  const std::wstring folder = getProgramFolder(), path = program;
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), L'\\');
   EXPECT_EQ(path.rfind(folder, 0), 0u);
