@@ -113,23 +113,23 @@ bool changedMeanwhile(DWORD error) {
 }
 
 bool refuseReplacing(const wchar_t* call, const std::wstring& full, DWORD error) {
-  const wchar_t* shown = ShownPath(full.c_str()).text;
+  const ShownPath shown(full.c_str());
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
       error == ERROR_UNABLE_TO_REMOVE_REPLACED) {
     return reportErrorf(call, L"%ls is held open by another program; close it there and save again",
-                        shown);
+                        shown.text);
   }
   const DWORD attributes = GetFileAttributesW(full.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return reportErrorf(call, L"%ls is read-only", shown);
+    return reportErrorf(call, L"%ls is read-only", shown.text);
   }
   if (error == ERROR_ACCESS_DENIED) {
     return reportErrorf(call,
                         L"%ls cannot be replaced: this account may not change it, or another "
                         L"program is deleting it",
-                        shown);
+                        shown.text);
   }
-  return reportErrorf(call, L"cannot replace %ls: %ls", shown, SystemMessage(error).text);
+  return reportErrorf(call, L"cannot replace %ls: %ls", shown.text, SystemMessage(error).text);
 }
 
 }  // namespace
