@@ -317,8 +317,9 @@ bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool 
 // and every file as it was: a null path, an unknown extension, a missing folder, a folder or
 // read-only file as target, a file held open by another program, an empty image, a null image
 // while the back buffer is empty (before any window opened or picture was loaded into it;
-// after closeGraphWindow it keeps the window's last picture, which is saved), a path too long. A
-// relative path is taken from the current folder. Call it from the thread that draws on the image.
+// after closeGraphWindow it keeps the window's last picture, which is saved), a path too
+// long. A relative path is taken from the current folder. Call it from the thread that draws
+// on the image.
 bool saveImageFile(const IMAGE* image, const wchar_t* path);
 // Returns the folder of the running program, ending in a backslash: C:\Games\ for C:\Games\a.exe.
 const wchar_t* getProgramFolder();
