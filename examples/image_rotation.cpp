@@ -1,6 +1,10 @@
 // Loading a picture from a file and turning it. The build puts picture.bmp next to this
-// program; any BMP, JPEG, GIF or PNG of your own works too.
+// program, and the program looks for it there, with getProgramFolder() in front of the name:
+// a bare name would be looked for in the current folder, wherever the program was started
+// from. Any BMP, JPEG, GIF or PNG of your own works too.
 #include <slate/graphics.h>
+
+#include <string>
 
 using namespace Slate;
 
@@ -14,7 +18,8 @@ int main() {
   // Load the picture, scaled to 240 x 160. If the file cannot be read the image stays
   // empty (0 x 0), so check its size before using it.
   IMAGE picture;
-  loadImageFile(&picture, L"picture.bmp", 240, 160, true);
+  const std::wstring file = std::wstring(getProgramFolder()) + L"picture.bmp";
+  loadImageFile(&picture, file.c_str(), 240, 160, true);
   if (picture.width == 0) {
     writeTextAt(20, 20, L"picture.bmp is missing: put a picture of that name next to the program.");
     for (;;) getMouseMessage();

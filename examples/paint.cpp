@@ -1,15 +1,18 @@
 // A paint program. Pick a colour from the palette, draw with the left button; the right
-// button gives a clean page. S saves the picture as painting.png beside the program and L
-// loads it back. It opens its window with OPEN_CLOSE_REQUEST, so closing the window with
-// unsaved drawing first asks whether to save. Between events it sleeps (waitForInput).
+// button gives a clean page. S saves the picture as painting.png beside the program (its
+// folder from getProgramFolder(), so the file is the same wherever the program was started
+// from) and L loads it back. It opens its window with OPEN_CLOSE_REQUEST, so closing the window
+// with unsaved drawing first asks whether to save. Between events it sleeps (waitForInput).
 #include <slate/graphics.h>
+
+#include <string>
 
 using namespace Slate;
 
 const int WIDTH = 800, HEIGHT = 450, BAR = 40;  // the palette bar above the page
 const COLORREF PALETTE[] = {BLACK, RED, ORANGE, YELLOW, GREEN, CYAN, BLUE, MAGENTA, BROWN};
 const int COLOURS = sizeof PALETTE / sizeof PALETTE[0];
-const wchar_t FILE_NAME[] = L"painting.png";
+const std::wstring FILE_PATH = std::wstring(getProgramFolder()) + L"painting.png";
 
 COLORREF pen = BLACK;
 bool unsaved = false;
@@ -49,7 +52,7 @@ void newPage() {
 }
 
 bool save() {
-  if (!saveImageFile(nullptr, FILE_NAME)) {
+  if (!saveImageFile(nullptr, FILE_PATH.c_str())) {
     say(lastError());  // the reason, also on standard error
     return false;
   }
@@ -59,7 +62,7 @@ bool save() {
 }
 
 void load() {
-  if (loadImageFile(nullptr, FILE_NAME, 0, 0, false)) {
+  if (loadImageFile(nullptr, FILE_PATH.c_str(), 0, 0, false)) {
     drawBar();  // the saved bar may show another colour as chosen
     unsaved = false;
     say(L"Loaded painting.png");

@@ -19,8 +19,9 @@ GraphContext::GraphContext() : identityTransform{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0
   windowDc = nullptr;
   targetDc = nullptr;
   lock.init();
-  // COM is set up by each load on its own thread (ComApartment): CoUninitialize must run on
-  // the thread that initialised, and a user's close ends the process on the GUI thread.
+  // COM is set up by each thread that loads or saves, for that thread's life
+  // (comOnThisThread): CoUninitialize must run on the thread that initialised, and a user's
+  // close ends the process on the GUI thread.
   // Without batching every GDI call takes effect at once, so GDI drawing into an image and
   // direct writes to its pixels happen in program order.
   GdiSetBatchLimit(1);

@@ -1,5 +1,7 @@
 // Pictures from files: the file is read whole into a block of global memory with the
 // platform's file calls and then takes the same way to the IMAGE as a resource does.
+#include <string>
+
 #include "context.h"
 #include "errors.h"
 #include "global_memory.h"
@@ -40,6 +42,25 @@ bool readAll(HANDLE file, BYTE* target, DWORD bytes) {
   return true;
 }
 
+// The whole path a relative one is taken as (from the current folder), for the messages, so
+// that they say where the file was looked for; the path as given when it has none.
+std::wstring fullPath(const wchar_t* path) {
+  const DWORD needed = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path, needed, &full[0], nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+struct Shown {
+  explicit Shown(const wchar_t* path) : full(fullPath(path)), shown(full.c_str()) {}
+  const wchar_t* text() const { return shown.text; }
+  std::wstring full;
+  ShownPath shown;
+};
+
 }  // namespace
 
 bool GlobalMemory::readFile(const wchar_t* path) {
@@ -51,30 +72,30 @@ bool GlobalMemory::readFile(const wchar_t* path) {
     const DWORD error = GetLastError();
     const DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return reportErrorf(kCall, L"%ls is a folder, not a file", ShownPath(path).text);
+      return reportErrorf(kCall, L"%ls is a folder, not a file", Shown(path).text());
     }
-    return reportErrorf(kCall, L"%ls: %ls", ShownPath(path).text, SystemMessage(error).text);
+    return reportErrorf(kCall, L"%ls: %ls", Shown(path).text(), SystemMessage(error).text);
   }
   if (GetFileType(file.handle) != FILE_TYPE_DISK) {
-    return reportErrorf(kCall, L"%ls is not a file", ShownPath(path).text);
+    return reportErrorf(kCall, L"%ls is not a file", Shown(path).text());
   }
   const ULONGLONG bytes = fileBytes(file.handle);
-  if (bytes == 0) return reportErrorf(kCall, L"%ls is empty", ShownPath(path).text);
+  if (bytes == 0) return reportErrorf(kCall, L"%ls is empty", Shown(path).text());
   if (bytes > kMaxFileBytes) {
-    return reportErrorf(kCall, L"%ls is larger than %lu MB", ShownPath(path).text,
+    return reportErrorf(kCall, L"%ls is larger than %lu MB", Shown(path).text(),
                         static_cast<unsigned long>(kMaxFileBytes >> 20));
   }
   handle = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(bytes));
   void* target = handle ? GlobalLock(handle) : nullptr;
   if (target == nullptr) {
     release();
-    return reportErrorf(kCall, L"%ls: out of memory", ShownPath(path).text);
+    return reportErrorf(kCall, L"%ls: out of memory", Shown(path).text());
   }
   const bool complete = readAll(file.handle, static_cast<BYTE*>(target), static_cast<DWORD>(bytes));
   GlobalUnlock(handle);
   if (!complete) {
     release();
-    return reportErrorf(kCall, L"%ls could not be read whole", ShownPath(path).text);
+    return reportErrorf(kCall, L"%ls could not be read whole", Shown(path).text());
   }
   size = static_cast<DWORD>(bytes);
   return true;
@@ -88,11 +109,11 @@ bool loadFileInto(IMAGE* dst, const wchar_t* path, int width, int height, bool r
       return true;
     case Decoded::NoSurface:
       return reportErrorf(kCall, L"%ls: the image cannot be made the picture's size",
-                          ShownPath(path).text);
+                          Shown(path).text());
     case Decoded::Undecodable:
       break;
   }
-  return reportErrorf(kCall, L"%ls is not a picture that can be decoded", ShownPath(path).text);
+  return reportErrorf(kCall, L"%ls is not a picture that can be decoded", Shown(path).text());
 }
 
 bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize) {

@@ -142,8 +142,8 @@ bool GlobalMemory::copyResource(const wchar_t* type, const wchar_t* name) {
 
 Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int height, bool resize) {
   if (memory.handle == nullptr || dst == nullptr) return Decoded::Undecodable;
-  // Decoding runs on the caller's thread; COM is set up here and outlives every object below.
-  ComApartment apartment;
+  // Decoding runs on the caller's thread, in COM from its first load to its end.
+  comOnThisThread();
   Released<IStream> stream;
   stream.object = streamOver(memory);
   if (stream.object == nullptr) return Decoded::Undecodable;

@@ -1,10 +1,10 @@
 // saveImageFile: an image, or what the window shows, written as a BMP, PNG or JPEG file.
 // The picture is encoded in memory first and reaches its path only whole: it is written to
-// a new file beside the target and moved over it, so a failure leaves every file as it was.
+// a new file beside the target, which then takes the target's place (file_replacing.cpp), so
+// a failure leaves every file as it was.
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cwchar>
 #include <new>
@@ -15,6 +15,7 @@
 #include "com_released.h"
 #include "context.h"
 #include "errors.h"
+#include "file_replacing.h"
 
 #include <slate/pixel/bitmap_file.h>
 
@@ -59,7 +60,7 @@ bool takeSnapshot(const IMAGE* image, Snapshot& out) {
     LockGuard guard(g.lock);
     GdiFlush();
     if (g.window.pixels == nullptr || g.window.width <= 0 || g.window.height <= 0) {
-      return reportError(kCall, L"the window has no picture (no window is open)");
+      return reportError(kCall, L"the window has no picture (no window has been opened)");
     }
     out.copy.assign(g.window.pixels, g.window.pixels + static_cast<size_t>(g.window.width) *
                                                            static_cast<size_t>(g.window.height));
@@ -127,9 +128,9 @@ void setJpegOptions(IPropertyBag2* options) {
 // names the step that failed.
 HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& picture,
                                    std::vector<std::uint8_t>& bytes, const wchar_t** step) {
-  ComApartment com;  // for the length of one encoding
   *step = L"to start COM";
-  if (!com.usable()) return com.result;
+  const HRESULT com = comOnThisThread();
+  if (FAILED(com)) return com;
   Released<IWICImagingFactory> factory;
   Released<IStream> stream;
   Released<IWICBitmapEncoder> encoder;
@@ -195,12 +196,6 @@ bool encode(Format format, const Snapshot& picture, std::vector<std::uint8_t>& b
                       png ? L"PNG" : L"JPEG", static_cast<unsigned long>(hr));
 }
 
-// Without the "\\?\" prefix Windows refuses a path of MAX_PATH characters or more ("Maximum
-// Path Length Limitation"); Wine takes longer ones, so the rule is applied here.
-bool tooLong(const std::wstring& path) {
-  return path.compare(0, 4, L"\\\\?\\") != 0 && path.size() >= MAX_PATH;
-}
-
 // The target's full path and its folder, checked before anything is encoded or written.
 bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder) {
   // The platform's limit for any path, prefixed or not.
@@ -232,61 +227,10 @@ bool resolveTarget(const wchar_t* path, std::wstring& full, std::wstring& folder
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return reportErrorf(kCall, L"%ls is a folder", ShownPath(full.c_str()).text);
   }
-  // MoveFileEx on Windows refuses to replace a read-only file (ERROR_ACCESS_DENIED); Wine
-  // replaces it, so the rule is applied here.
+  // Windows refuses to replace a read-only file (ERROR_ACCESS_DENIED); Wine replaces it, so
+  // the rule is applied here.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return reportErrorf(kCall, L"%ls is read-only", ShownPath(full.c_str()).text);
-  }
-  return true;
-}
-
-// Writes bytes to a new file in folder and moves it over full. On any failure the new
-// file is deleted and full is as it was.
-bool writeReplacing(const std::wstring& full, const std::wstring& folder,
-                    const std::vector<std::uint8_t>& bytes) {
-  static std::atomic<unsigned> counter{0};
-  std::wstring temp;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  // A name left behind by an earlier process of the same id is passed over.
-  for (int attempt = 0; attempt < 16 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    wchar_t name[40];
-    std::swprintf(name, sizeof name / sizeof name[0], L"~slate%lx-%x.tmp",
-                  static_cast<unsigned long>(GetCurrentProcessId()), counter++);
-    temp = folder + name;
-    if (tooLong(temp)) return reportError(kCall, L"path too long for the temporary file beside it");
-    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file == INVALID_HANDLE_VALUE) {
-    return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
-                        SystemMessage(GetLastError()).text);
-  }
-  size_t done = 0;
-  DWORD error = 0;
-  while (done < bytes.size() && error == 0) {
-    const size_t left = bytes.size() - done;
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-      error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
-    }
-    done += written;
-  }
-  // On the disk before the name moves to it, so that a crash cannot leave a short file there.
-  if (error == 0 && !FlushFileBuffers(file)) error = GetLastError();
-  if (!CloseHandle(file) && error == 0) error = GetLastError();
-  if (error != 0) {
-    DeleteFileW(temp.c_str());
-    return reportErrorf(kCall, L"cannot write in %ls: %ls", ShownPath(folder.c_str()).text,
-                        SystemMessage(error).text);
-  }
-  if (!MoveFileExW(temp.c_str(), full.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = GetLastError();
-    DeleteFileW(temp.c_str());
-    return reportErrorf(kCall, L"cannot replace %ls: %ls", ShownPath(full.c_str()).text,
-                        SystemMessage(error).text);
   }
   return true;
 }
@@ -307,7 +251,7 @@ bool saveImageFile(const IMAGE* image, const wchar_t* path) {
     if (!takeSnapshot(image, picture)) return false;
     std::vector<std::uint8_t> bytes;
     if (!encode(format, picture, bytes)) return false;
-    return writeReplacing(full, folder, bytes);
+    return writeReplacing(kCall, full, folder, bytes);
   } catch (const std::bad_alloc&) {
     return reportError(kCall, L"out of memory");
   }

@@ -52,6 +52,33 @@ bool isInstalled(const wchar_t* face) {
   return found;
 }
 
+// Fonts made from a stand-in, each with the face it was asked for: two faces may share one
+// stand-in, and the stand-in may be asked for by its own name, so the name a font was made
+// with does not tell which face was asked. A handle's entry is believed only while the font
+// still has the stand-in's name, since a deleted font's handle may come back as another font.
+struct MadeFont {
+  HGDIOBJ font;
+  wchar_t asked[LF_FACESIZE];
+  wchar_t madeAs[LF_FACESIZE];
+};
+
+// Enough for a font on each of many images; dead fonts' entries are reused first.
+constexpr int kMaxMadeFonts = 64;
+MadeFont madeFonts[kMaxMadeFonts];
+int nextEvicted = 0;
+SRWLOCK madeFontsLock = SRWLOCK_INIT;
+
+MadeFont* madeFontSlot(HGDIOBJ font) {
+  MadeFont* free = nullptr;
+  for (MadeFont& made : madeFonts) {
+    if (made.font == font) return &made;
+    if (!free && (made.font == nullptr || GetObjectType(made.font) != OBJ_FONT)) free = &made;
+  }
+  if (free) return free;
+  nextEvicted = (nextEvicted + 1) % kMaxMadeFonts;
+  return &madeFonts[nextEvicted];
+}
+
 const StandIn* entryFor(const wchar_t* name, bool byStandIn) {
   const int entries = count.load(std::memory_order_acquire);
   for (int i = 0; i < entries; ++i) {
@@ -68,10 +95,38 @@ void toStandInFace(LOGFONTW& font) {
   }
 }
 
-void toAskedFace(LOGFONTW& font) {
-  if (const StandIn* entry = entryFor(font.lfFaceName, true)) {
-    wcsncpy_s(font.lfFaceName, entry->face, _TRUNCATE);
+void noteAskedFace(HFONT font, const LOGFONTW& asked, const LOGFONTW& madeAs) {
+  if (count.load(std::memory_order_acquire) == 0 || font == nullptr) return;
+  const bool fromStandIn = entryFor(madeAs.lfFaceName, true) != nullptr;
+  AcquireSRWLockExclusive(&madeFontsLock);
+  if (fromStandIn) {
+    MadeFont* slot = madeFontSlot(font);
+    slot->font = font;
+    wcsncpy_s(slot->asked, asked.lfFaceName, _TRUNCATE);
+    wcsncpy_s(slot->madeAs, madeAs.lfFaceName, _TRUNCATE);
+  } else {
+    for (MadeFont& made : madeFonts) {
+      if (made.font == font) made.font = nullptr;  // a reused handle's old entry
+    }
   }
+  ReleaseSRWLockExclusive(&madeFontsLock);
+}
+
+void toAskedFace(HGDIOBJ font, LOGFONTW& described) {
+  const StandIn* entry = entryFor(described.lfFaceName, true);
+  if (entry == nullptr) return;
+  bool noted = false;
+  AcquireSRWLockShared(&madeFontsLock);
+  for (const MadeFont& made : madeFonts) {
+    if (made.font == font && sameFace(made.madeAs, described.lfFaceName)) {
+      wcsncpy_s(described.lfFaceName, made.asked, _TRUNCATE);
+      noted = true;
+      break;
+    }
+  }
+  ReleaseSRWLockShared(&madeFontsLock);
+  // A font the table had no room for reads back as the first face of its stand-in.
+  if (!noted) wcsncpy_s(described.lfFaceName, entry->face, _TRUNCATE);
 }
 
 bool useStandInFace(const wchar_t* face, const wchar_t* standInFace, const void* data, DWORD size) {

@@ -29,10 +29,13 @@ void copyFaceName(LOGFONTW& font, const wchar_t* face) {
 // A caller's record may lack the terminator in its face field; the copy always has one. A
 // face with a stand-in is made from the stand-in.
 HFONT createFont(const LOGFONTW& font) {
-  LOGFONTW safe = font;
-  safe.lfFaceName[LF_FACESIZE - 1] = L'\0';
-  toStandInFace(safe);
-  return CreateFontIndirectW(&safe);
+  LOGFONTW asked = font;
+  asked.lfFaceName[LF_FACESIZE - 1] = L'\0';
+  LOGFONTW made = asked;
+  toStandInFace(made);
+  HFONT created = CreateFontIndirectW(&made);
+  noteAskedFace(created, asked, made);
+  return created;
 }
 
 // The text must not be written back: it is const, and on the window the same text is drawn
@@ -140,7 +143,7 @@ void DrawOnImg::setTextStyle(int height, int width, const wchar_t* face) {
 void DrawOnImg::getTextStyle(LOGFONTW* out) {
   if (out == nullptr) return;
   HGDIOBJ font = GetCurrentObject(graphContext.targetDc, OBJ_FONT);
-  if (GetObjectW(font, sizeof(LOGFONTW), out)) toAskedFace(*out);
+  if (GetObjectW(font, sizeof(LOGFONTW), out)) toAskedFace(font, *out);
 }
 
 // 64: the image target's sequence already calls this target's writeTextAt, which takes the

@@ -87,6 +87,7 @@ archive)
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DSlate_DIR="${package[0]}" >"$work/log" 2>&1 ||
     fail "configure the examples"
   compile "$work/examples"
+  [ -f "$work/examples/picture.bmp" ] || fail "the rotation example's picture is not beside it"
   # Snake from the package, played with real X keys by its screen check. It runs from the
   # project's build, whose Wine prefix is ready.
   mkdir -p "$build/consumer-examples"

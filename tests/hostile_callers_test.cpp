@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -302,6 +303,79 @@ void callManyTimesFromTwoThreads() {
   EXPECT_FALSE(isCloseRequested());
 }
 
+// A folder of the temporary folder's for saved files, removed with them when the test ends.
+const std::wstring& scratchFolder() {
+  static const struct Scratch {
+    Scratch() {
+      const auto pid = std::to_wstring(GetCurrentProcessId());
+      path = (std::filesystem::temp_directory_path() / (L"slate-hostile-" + pid)).wstring();
+      std::filesystem::create_directory(path);
+    }
+    ~Scratch() { std::filesystem::remove_all(path); }
+    std::wstring path;
+  } scratch;
+  return scratch.path;
+}
+
+// Paths of every length the platform takes save: the longest (MAX_PATH - 1 characters) in
+// the deepest folder CreateDirectory makes (MAX_PATH - 12), where a long temporary name
+// beside the target would not fit.
+void expectEveryAcceptedPathSaves() {
+  const std::wstring deep =
+      scratchFolder() + L"\\" + std::wstring(247 - scratchFolder().size() - 1, L'd');
+  CreateDirectoryW(deep.c_str(), nullptr);
+  for (size_t name = 5; deep.size() + 1 + name < MAX_PATH; name += 3) {
+    const std::wstring file = deep + L"\\" + std::wstring(name - 4, L'p') + L".bmp";
+    EXPECT_TRUE(saveImageFile(&kPicture, file.c_str())) << file.size() << " " << lastError();
+  }
+}
+
+// A null image saves the back buffer whenever it holds a picture, also after the window
+// closed (its last picture); while it is empty the refusal says why.
+void expectWindowPictureSavedWhenThereIsOne() {
+  const bool held = graphContext.window.bitmap != nullptr;
+  EXPECT_EQ(saveImageFile(nullptr, (scratchFolder() + L"\\window.png").c_str()), held);
+  if (!held) EXPECT_NE(std::wcsstr(lastError(), L"the window has no picture"), nullptr);
+}
+
+// Two faces standing in for one carried face, one of them named with all 31 characters: each
+// reads back as asked, and the carried face's own name reads back as itself.
+void expectFacesReadBackAsAsked() {
+  if (graphContext.currentTarget == nullptr) return;  // no target: the setters do nothing
+  static const std::vector<char> carried = [] {
+    IMAGE scratch(4, 4);
+    LOGFONTW font = {};
+    wcscpy(font.lfFaceName, L"Tahoma");
+    HGDIOBJ old = SelectObject(scratch.dc, CreateFontIndirectW(&font));
+    std::vector<char> bytes(GetFontData(scratch.dc, 0, 0, nullptr, 0));
+    GetFontData(scratch.dc, 0, 0, bytes.data(), static_cast<DWORD>(bytes.size()));
+    DeleteObject(SelectObject(scratch.dc, old));
+    return bytes;
+  }();
+  const wchar_t* const faces[] = {L"Probe Missing A", L"Probe Missing Face With 31 Char",
+                                  L"Tahoma"};
+  for (const wchar_t* face : faces) {
+    EXPECT_TRUE(useStandInFace(face, L"Tahoma", carried.data(), DWORD(carried.size())));
+  }
+  for (const wchar_t* face : {faces[1], faces[0], faces[2], faces[1]}) {
+    setTextStyle(14, 0, face);
+    LOGFONTW font = {};
+    getTextStyle(&font);
+    EXPECT_STREQ(font.lfFaceName, face);
+  }
+}
+
+// The running program's folder: ending in a backslash, holding the program.
+void expectProgramFolder() {
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  const std::wstring folder = getProgramFolder(), path = program;
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), L'\\');
+  EXPECT_EQ(path.rfind(folder, 0), 0u);
+  EXPECT_EQ(path.find(L'\\', folder.size()), std::wstring::npos);
+}
+
 // The front functions of their own, given the current image (or the window) as their image.
 const std::vector<Row>& frontRows() {
   static const std::vector<Row> rows = {
@@ -349,6 +423,10 @@ const std::vector<Row>& frontRows() {
       FRONT(Refused, saveImageFile(&kEmpty, L"picture.bmp")),
       FRONT(Refused, saveImageFile(subject(), kLongText.c_str())),
       FRONT(Refused, saveImageFile(subject(), (kLongText + L".png").c_str())),
+      FRONT(Refused, expectEveryAcceptedPathSaves()),
+      FRONT(Refused, expectWindowPictureSavedWhenThereIsOne()),
+      FRONT(Accepts, expectFacesReadBackAsAsked()),
+      FRONT(Refused, expectProgramFolder()),
       FRONT(Refused, openGraphWindow(-1, 10, 0)),
       FRONT(Refused, openGraphWindow(10, 0, 0)),
       FRONT(Refused, openGraphWindow(INT_MIN, INT_MIN, -1)),

@@ -190,11 +190,12 @@ TEST(LoadImageResource, TheWindowsImageReceivesAPictureWhileAnImageIsTheTarget) 
 }
 
 // A load on a thread of its own, which is in the given apartment or none (0): the picture
-// arrives, and the thread's COM is left as it was, so a thread that had none has none after.
+// arrives, and the thread stays in COM until it ends: in the apartment it had, or in a
+// single-threaded one entered by its first load.
 struct ThreadLoad {
   DWORD apartment;  // COINIT_ value, or 0 for a thread without COM
   bool loaded = false;
-  bool leftAsItWas = false;
+  bool stillInCom = false;
 };
 
 DWORD WINAPI loadOnThread(LPVOID param) {
@@ -204,16 +205,16 @@ DWORD WINAPI loadOnThread(LPVOID param) {
   loadImageResource(&image, kImage, kGrid, 0, 0, false);
   load.loaded =
       image.width == TestPicture::kWidth && pixelAt(image, 15, 25) == TestPicture::color(15, 25);
-  // A second initialisation in the same apartment answers S_FALSE; with none left, S_OK.
+  // A second initialisation in the same apartment answers S_FALSE.
   const HRESULT after =
-      CoInitializeEx(nullptr, load.apartment ? load.apartment : DWORD(COINIT_MULTITHREADED));
-  load.leftAsItWas = load.apartment ? after == S_FALSE : after == S_OK;
+      CoInitializeEx(nullptr, load.apartment ? load.apartment : DWORD(COINIT_APARTMENTTHREADED));
+  load.stillInCom = after == S_FALSE;
   if (SUCCEEDED(after)) CoUninitialize();
   if (SUCCEEDED(before)) CoUninitialize();
   return 0;
 }
 
-TEST(LoadImageResource, EachThreadDecodesWithCOMPairedOnItself) {
+TEST(LoadImageResource, EachThreadDecodesInCOMForItsLife) {
   for (DWORD apartment : {0ul, DWORD(COINIT_APARTMENTTHREADED), DWORD(COINIT_MULTITHREADED)}) {
     ThreadLoad load = {apartment};
     HANDLE thread = CreateThread(nullptr, 0, loadOnThread, &load, 0, nullptr);
@@ -221,14 +222,14 @@ TEST(LoadImageResource, EachThreadDecodesWithCOMPairedOnItself) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     EXPECT_TRUE(load.loaded) << "apartment " << apartment;
-    EXPECT_TRUE(load.leftAsItWas) << "apartment " << apartment;
+    EXPECT_TRUE(load.stillInCom) << "apartment " << apartment;
   }
 }
 
 // The grid as a picture file of the given container, written by the imaging component's
 // encoder: 24-bit for most, indexed with the grid's fifteen colours for GIF.
 void encodeGrid(const GUID& container, const std::wstring& path) {
-  ComApartment apartment;
+  ASSERT_HRESULT_SUCCEEDED(comOnThisThread());
   const int w = TestPicture::kWidth, h = TestPicture::kHeight, cell = TestPicture::kCell;
   const bool indexed = container == GUID_ContainerFormatGif;
   std::vector<BYTE> bytes;

@@ -6,6 +6,10 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <objbase.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -161,9 +165,14 @@ TEST_F(SaveImageFile, ErrorsAreSeenPerThreadAndOnStandardErrorUntilSwitchedOff) 
   // A long path is shown by its start and end, so the reason after it is kept.
   EXPECT_FALSE(loadImageFile(&picture, (missing + std::wstring(1000, L'n')).c_str(), 0, 0, 0));
   EXPECT_NE(std::wstring(lastError()).find(L"nnn: "), std::wstring::npos) << lastError();
-  EXPECT_FALSE(loadImageFile(&picture, missing.c_str(), 0, 0, 0));
+  // A relative path is named by the whole path it was looked for at.
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(folder.c_str());
+  EXPECT_FALSE(loadImageFile(&picture, L"missing.png", 0, 0, 0));
+  SetCurrentDirectoryW(current);
   const std::wstring reason = lastError();
-  EXPECT_NE(reason.find(L"missing.png: "), std::wstring::npos) << reason;
+  EXPECT_EQ(reason.rfind(L"loadImageFile: " + missing + L": ", 0), 0u) << reason;
   std::wstring other;
   std::thread([&] {
     other = lastError();  // a new thread has no reason yet
@@ -202,6 +211,101 @@ TEST_F(SaveImageFile, RoundTripsThroughLoadImageFile) {
     ASSERT_EQ(loaded.width, TestPicture::kWidth);
     ASSERT_EQ(loaded.height, TestPicture::kHeight);
     EXPECT_LE(meanDifference(loaded, grid()), c.tolerance);
+  }
+}
+
+// Four threads load and save at once, a thousand calls in all: each thread enters COM at its
+// first call and stays in it to its end, so no thread's leaving can undo another's entering.
+TEST_F(SaveImageFile, FourThreadsLoadAndSaveAtOnce) {
+  const std::wstring shared = path(L"shared.png");
+  ASSERT_TRUE(saveImageFile(&grid(), shared.c_str())) << lastError();
+  std::atomic<int> succeeded{0}, stillInCom{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      IMAGE picture;
+      for (int i = 0; i < 125; ++i) {
+        succeeded += loadImageFile(&picture, shared.c_str(), 0, 0, true);
+        succeeded +=
+            saveImageFile(&picture, path(L"thread" + std::to_wstring(t) + L".png").c_str());
+      }
+      const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+      stillInCom += again == S_FALSE;  // already in its apartment: entering only counts
+      if (SUCCEEDED(again)) CoUninitialize();
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(succeeded, 1000);
+  EXPECT_EQ(stillInCom, 4);
+}
+
+// Saving over files that exist, are held or hidden: a save either puts the whole picture in
+// place, keeping the target's attributes and touching no other file, or is refused with its
+// reason and changes no file at all.
+TEST_F(SaveImageFile, ReplacesWhatCanBeReplacedAndRefusesTheRest) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  constexpr DWORD kNotHeld = ~0u;
+  const struct {
+    const wchar_t* name;
+    DWORD attributes;  // given to an old file first; 0: none there
+    DWORD sharing;     // of a handle held during the save
+    int lettingGoAfterMs;
+    const wchar_t* refusal;  // null: saved
+  } cases[] = {
+      {L"new.png", 0, kNotHeld, -1, nullptr},
+      {L"old.bmp", FILE_ATTRIBUTE_NORMAL, kNotHeld, -1, nullptr},
+      {L"viewed.png", FILE_ATTRIBUTE_NORMAL, kShareAll, -1, nullptr},
+      {L"hidden.png", FILE_ATTRIBUTE_HIDDEN, kNotHeld, -1, nullptr},
+      {L"hidden-viewed.png", FILE_ATTRIBUTE_HIDDEN, kShareAll, -1, nullptr},
+      {L"scanned.png", FILE_ATTRIBUTE_NORMAL, 0, 60, nullptr},  // let go of within the wait
+      {L"locked.png", FILE_ATTRIBUTE_NORMAL, 0, -1, L"held open by another program"},
+      {L"reading.png", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, -1, L"held open by another program"},
+      {L"kept.png", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, kNotHeld, -1, L"read-only"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+    const std::wstring file = path(c.name);
+    if (c.attributes) {
+      writeText(file, "the old file");
+      SetFileAttributesW(file.c_str(), c.attributes);
+    }
+    auto before = listing();
+    const HANDLE held = c.sharing == kNotHeld ? INVALID_HANDLE_VALUE
+                                              : CreateFileW(file.c_str(), GENERIC_READ, c.sharing,
+                                                            nullptr, OPEN_EXISTING, 0, nullptr);
+    std::thread lettingGo;
+    if (c.lettingGoAfterMs >= 0) {
+      lettingGo = std::thread([&] {
+        Sleep(static_cast<DWORD>(c.lettingGoAfterMs));
+        CloseHandle(held);
+      });
+    }
+    const bool saved = saveImageFile(&grid(), file.c_str());
+    if (lettingGo.joinable()) {
+      lettingGo.join();
+    } else if (held != INVALID_HANDLE_VALUE) {
+      CloseHandle(held);
+    }
+    auto after = listing();
+    EXPECT_EQ(saved, c.refusal == nullptr) << lastError();
+    if (c.refusal) EXPECT_NE(std::wcsstr(lastError(), c.refusal), nullptr) << lastError();
+    // Only the target may change: no other file, and nothing left beside it.
+    const auto withoutTarget = [&](decltype(after)& files) {
+      files.erase(std::remove_if(files.begin(), files.end(),
+                                 [&](const auto& f) { return saved && f.first == c.name; }),
+                  files.end());
+    };
+    withoutTarget(before), withoutTarget(after);
+    EXPECT_TRUE(after == before);
+    IMAGE loaded;
+    if (saved && loadImageFile(&loaded, file.c_str(), 0, 0, false)) {
+      EXPECT_EQ(meanDifference(loaded, grid()), 0);
+      EXPECT_EQ(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+                c.attributes & FILE_ATTRIBUTE_HIDDEN);
+    } else {
+      EXPECT_FALSE(saved) << lastError();
+    }
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 }
 

@@ -332,9 +332,10 @@ trap e2e_cleanup EXIT
 e2e_start_display
 e2e_ensure_wineserver
 
-# Started from its own folder, as a double click would, with a tag that finds its processes.
+# Started from another folder than its own, as from a shell somewhere else: the files an
+# example uses lie beside it and are found there. A tag finds its processes.
 GAME_TAG="slate-example-$$-$RANDOM$RANDOM"
-(cd "$(dirname "$GAME_EXE")" && exec env SLATE_E2E_TAG="$GAME_TAG" \
+(cd "$E2E_WORK" && exec env SLATE_E2E_TAG="$GAME_TAG" \
   "$SLATE_ROOT/scripts/wine-run" "$GAME_EXE") >"$E2E_WORK/game.log" 2>&1 &
 GAME_PID=$!
 game_window

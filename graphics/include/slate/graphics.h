@@ -296,6 +296,10 @@ void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool 
 
 // == Loading and saving pictures ==
 
+// The first load or save on a thread enters it into a single-threaded COM apartment (unless
+// it is in one already), and it leaves when the thread ends. Files beside the program are
+// found whatever the current folder with getProgramFolder() in front of their names.
+
 // Loads the program's picture resource (type, name) into dst (null: the window), at width x
 // height (natural size when either is not above 0), resizing dst to fit if resize is true.
 // A missing resource or a picture that does not decode leaves dst as it was; nothing is reported.
@@ -303,14 +307,22 @@ void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int
                        bool resize);
 // Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
 // resource, and returns true when dst now holds it. A null path or a missing, empty, oversized
-// (over 256 MB), unreadable, non-file or undecodable file leaves dst as it was and reports why.
+// (over 256 MB), unreadable, non-file or undecodable file leaves dst as it was and reports why,
+// naming the whole path it looked at. A relative path is taken from the current folder.
 bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
 // Saves image (null: the window's back buffer, what it shows) as path, typed by its extension:
-// .bmp, .png, .jpg or .jpeg (any case); returns true when the whole file is in place. Failure
-// reports why and leaves no partial file and every file as it was: a null path, an unknown
-// extension, a missing folder, a folder or read-only file as target, an empty image or no
-// window, a path too long. Call it from the thread that draws on the image.
+// .bmp, .png, .jpg or .jpeg (any case); returns true when the whole file is in place. A file
+// already there keeps its attributes, permissions and creation time, and one another program
+// holds open is waited for a few hundred ms. Failure reports why and leaves no partial file
+// and every file as it was: a null path, an unknown extension, a missing folder, a folder or
+// read-only file as target, a file held open by another program, an empty image, a null image
+// while the back buffer is empty (before any window opened or picture was loaded into it;
+// after closeGraphWindow it keeps the window's last picture, which is saved), a path too
+// long. A relative path is taken from the current folder. Call it from the thread that draws
+// on the image.
 bool saveImageFile(const IMAGE* image, const wchar_t* path);
+// Returns the folder of the running program, ending in a backslash: C:\Games\ for C:\Games\a.exe.
+const wchar_t* getProgramFolder();
 
 // == Colours, modes and state ==
 
