@@ -153,10 +153,15 @@ TEST(SpriteKernel, RotatedEveryPathMatchesReference) {
     PixelRect clip;
   };
   const Rot rows[] = {
-      {30, 20, 0, 1, 0, kAll},        {30.5, 20.25, kPi / 2, 1, 0, kAll},
-      {30, 20, -0.7, 1.7, 4, kAll},   {-2, -3, 2.1, 0.6, 1, kAll},
-      {60, 43, 1e-9, 1, 4 | 2, kAll}, {30, 20, kPi, 2.5, 8, {6, 7, 40, 33}},
-      {30, 20, 100.0, 0.01, 4, kAll}, {30, 20, -3.0, 40, 4, {20, 10, 21, 30}},
+      {30, 20, 0, 1, 0, kAll},
+      {30.5, 20.25, kPi / 2, 1, 0, kAll},
+      {30, 20, -0.7, 1.7, 4, kAll},
+      {-2, -3, 2.1, 0.6, 1, kAll},
+      {60, 43, 1e-9, 1, 4 | 2, kAll},
+      {30, 20, kPi, 2.5, 8, {6, 7, 40, 33}},
+      {30, 20, 100.0, 0.01, 4, kAll},
+      {30, 20, -3.0, 40, 4, {20, 10, 21, 30}},
+      {2, 1, -2.69, 1.25e-131, 4 | 2, kAll},  // sums of 1e131 that cancel at the centre
   };
   for (int mode = 0; mode < 4; ++mode) {
     const ConstSurface src{sprite.data(), 23, 17, 23, (mode & 1) != 0};

@@ -252,11 +252,17 @@ void drawTurned(const TurnSetup& t, const Surface& dst, const ConstSurface& src,
   const bool flipX = (flags & kSpriteFlipX) != 0, flipY = (flags & kSpriteFlipY) != 0;
   Scratch<uint32_t> rowStore;
   uint32_t* samples = rowStore.get(t.x1 - t.x0);
+  const double reachJ = double(std::max(std::abs(t.x0), std::abs(t.x1)));
   for (int64_t i = t.y0; i < t.y1; ++i) {
     const double iSin = double(i) * t.sinS, iCos = double(i) * t.cosS;
+    // The span's sums are added in another order than each pixel's, so the window is
+    // widened by a bound on their rounding: far more than a pixel only at extreme scales,
+    // where the box is a few pixels anyway.
+    const double errX = 1e-14 * (std::fabs(iSin) + std::fabs(t.X0) + reachJ * std::fabs(t.cosS));
+    const double errY = 1e-14 * (std::fabs(iCos) + std::fabs(t.Y0) + reachJ * std::fabs(t.sinS));
     double lo = double(t.x0), hi = double(t.x1);
-    clipLinear(iSin + t.X0, t.cosS, -2.0, W + 1.0, &lo, &hi);
-    clipLinear(iCos + t.Y0, -t.sinS, -2.0, H + 1.0, &lo, &hi);
+    clipLinear(iSin + t.X0, t.cosS, -2.0 - errX, W + 1.0 + errX, &lo, &hi);
+    clipLinear(iCos + t.Y0, -t.sinS, -2.0 - errY, H + 1.0 + errY, &lo, &hi);
     if (!(lo <= hi)) continue;
     lo = std::max(std::floor(lo) - 2, double(t.x0));
     hi = std::min(std::ceil(hi) + 3, double(t.x1));
