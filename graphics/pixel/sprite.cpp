@@ -133,6 +133,18 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
       }
     }
   }
+  if (contiguous && unscaledY) {
+    // The plain case, a block of rows copied one to one: one call for all of them.
+    int64_t dy0, dy1;
+    unscaledRange(ay, dstY, b.y0, b.y1, flipY, &dy0, &dy1);
+    if (dy0 >= dy1) return;
+    const int64_t sy0 = ay.start + columnOf(dy0, dstY, ay.dstLen, flipY);
+    const ptrdiff_t srcStep = flipY ? -ptrdiff_t(src.stride) : ptrdiff_t(src.stride);
+    fn(dst.pixels + size_t(dy0) * size_t(dst.stride) + size_t(dx0), ptrdiff_t(dst.stride),
+       src.pixels + size_t(sy0) * size_t(src.stride) + size_t(ax.start + (dx0 - dstX)), srcStep, n,
+       int(dy1 - dy0), p);
+    return;
+  }
   Scratch<uint32_t> rowStore;
   uint32_t* gathered = contiguous ? nullptr : rowStore.get(n);
   int64_t gatheredRow = -1;
@@ -150,7 +162,7 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
     const uint32_t* srcRow = src.pixels + size_t(sy) * size_t(src.stride);
     uint32_t* dstRow = dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0);
     if (contiguous) {
-      fn(dstRow, srcRow + (ax.start + (dx0 - dstX)), n, p);
+      fn(dstRow, 0, srcRow + (ax.start + (dx0 - dstX)), 0, n, 1, p);
       continue;
     }
     // Enlarged rows repeat: the gathered row serves every destination row that reads it.
@@ -158,7 +170,7 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
       for (int k = 0; k < n; ++k) gathered[k] = srcRow[cols[k]];
       gatheredRow = sy;
     }
-    fn(dstRow, gathered, n, p);
+    fn(dstRow, 0, gathered, 0, n, 1, p);
   }
 }
 
@@ -229,7 +241,7 @@ void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& s
       }
       samples[size_t(k)] = sampleWord(A, C, totalX[size_t(k)] * totalY);
     }
-    fn(dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0), samples.data(), n, p);
+    fn(dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0), 0, samples.data(), 0, n, 1, p);
   }
 }
 
@@ -310,7 +322,7 @@ void drawTurned(const TurnSetup& t, const Surface& dst, const ConstSurface& src,
       }
       out = sampleWord(A, C, kTurnTotal);
     }
-    fn(dst.pixels + size_t(i) * size_t(dst.stride) + size_t(j0), samples, int(j1 - j0), p);
+    fn(dst.pixels + size_t(i) * size_t(dst.stride) + size_t(j0), 0, samples, 0, int(j1 - j0), 1, p);
   }
 }
 

@@ -259,13 +259,19 @@ inline uint32_t blendPixel(uint32_t d, uint32_t s, const BlendParams& p) {
 
 }  // namespace
 
-// Blends n source words onto n destination words (dst without alpha, or any additive
-// blend, on the vector paths; anything on the scalar one).
-using BlendRowFn = void (*)(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
+// Blends `rows` rows of n source words onto n destination words, each next row `dstStride`
+// and `srcStride` words on (the source's may be negative, for a flipped block). The vector
+// paths take targets without alpha and additive blends; the scalar one takes anything.
+using BlendRowFn = void (*)(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src,
+                            ptrdiff_t srcStride, int n, int rows, const BlendParams& p);
 
-void blendRowScalar(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowSse2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
+void blendRowScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    int n, int rows, const BlendParams& p);
+void blendRowSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p);
+void blendRowAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p);
+void blendRowAvx512(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    int n, int rows, const BlendParams& p);
 
 }  // namespace Slate::Pixel::Detail

@@ -4,9 +4,14 @@
 
 namespace Slate::Pixel::Detail {
 
-void blendRowScalar(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
+void blendRowScalar(uint32_t* dstRows, ptrdiff_t dstStride, const uint32_t* srcRows,
+                    ptrdiff_t srcStride, int n, int rows, const BlendParams& p) {
   const BlendParams q = p;  // a local copy stays in registers across the stores
-  for (int k = 0; k < n; ++k) dst[k] = blendPixel(dst[k], src[k], q);
+  for (int r = 0; r < rows; ++r) {
+    uint32_t* dst = dstRows + r * dstStride;
+    const uint32_t* src = srcRows + r * srcStride;
+    for (int k = 0; k < n; ++k) dst[k] = blendPixel(dst[k], src[k], q);
+  }
 }
 
 }  // namespace Slate::Pixel::Detail
