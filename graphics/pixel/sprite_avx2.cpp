@@ -73,10 +73,37 @@ void blendRowAvx2(uint32_t* dstRows, ptrdiff_t dstStride, const uint32_t* srcRow
   }
 }
 
+// Filtered samples with one pixel's four sums (alpha and three colours) in the four lanes:
+// one multiply-add a tap and one division for all four results.
+void filterRowAvx2(const FilterRow& f, uint32_t* samples) {
+  // Output bytes: blue (lane 3), green, red, alpha (lane 0) from the four 32-bit quotients.
+  const __m128i order = _mm_setr_epi8(12, 8, 4, 0, -128, -128, -128, -128, -128, -128, -128, -128,
+                                      -128, -128, -128, -128);
+  for (int k = 0; k < f.n; ++k) {
+    __m256d h = _mm256_setzero_pd();
+    const double* w = f.wx + f.offset[k];
+    const double* v = f.v4 + 4 * size_t(f.base[k]);
+    for (int t = 0; t < f.count[k]; ++t)
+      h = _mm256_add_pd(h, _mm256_mul_pd(_mm256_set1_pd(w[t]), _mm256_loadu_pd(v + 4 * t)));
+    if (_mm256_cvtsd_f64(h) == 0) {
+      samples[k] = 0;
+      continue;
+    }
+    // Divisors: the total for alpha, the alpha sum for the colours.
+    const __m256d d =
+        _mm256_blend_pd(_mm256_permute4x64_pd(h, 0), _mm256_set1_pd(f.totalX[k] * f.totalY), 1);
+    const __m256d q = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(h, h), d), _mm256_add_pd(d, d));
+    samples[k] = uint32_t(_mm_cvtsi128_si32(_mm_shuffle_epi8(_mm256_cvttpd_epi32(q), order)));
+  }
+}
+
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
+void filterRowAvx2(const FilterRow& f, uint32_t* samples) {
+  filterRowScalar(f, samples);
+}
 void blendRowAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
                   int n, int rows, const BlendParams& p) {
   blendRowScalar(dst, dstStride, src, srcStride, n, rows, p);
