@@ -1,7 +1,8 @@
 // Entry points of the sprite kernel: argument checks, the mapping of destination pixels onto
-// the sprite worked out once per call, and the choice of code path for the blend. Sampling
-// that needs more than one source pixel (bilinear, area) is done here in exact integer sums;
-// the blend of each finished row goes to the chosen path.
+// the sprite worked out once per call, and the choice of code path. Sampling that needs more
+// than one source pixel (bilinear, area) sums exactly (integers, held in doubles), a
+// vertical pass here and a horizontal one on the chosen path; each finished row of samples
+// is blended on the chosen path too.
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
