@@ -12,7 +12,7 @@
 #include "adpcm_encoder.h"
 #include "slate/audio/decoding.h"
 #include "support/ima_adpcm_decoder.h"
-#include "support/wav_file.h"
+#include "support/wav_encodings.h"
 #include "wav_writer.h"
 
 using namespace Slate::Audio;
