@@ -177,7 +177,12 @@ TEST(AudioDecoding, BadFilesRefusedOrClampedLeavingTheTargetAlone) {
   std::vector<uint8_t> cutFmt = pcm16(10);
   cutFmt.resize(30);
   std::vector<uint8_t> cutBlock = encodeMonoAdpcm().bytes;
-  cutBlock.resize(48 + 1024 + 104);  // a whole block and 100 bytes of codes
+  cutBlock.resize(48 + 1024 + 104);                          // a whole block and 100 bytes of codes
+  std::vector<uint8_t> shortFact = encodeMonoAdpcm().bytes;  // "fact" is its last field
+  std::memcpy(&shortFact[shortFact.size() - 4], "\x88\x13\0\0", 4);  // 5000 frames
+  std::vector<uint8_t> pcmFact = pcm16(100);
+  const uint8_t factZero[] = {'f', 'a', 'c', 't', 4, 0, 0, 0, 0, 0, 0, 0};
+  pcmFact.insert(pcmFact.end(), factZero, factZero + 12);
   std::vector<uint8_t> noFmt = bytesOf(std::string("RIFF\x10\0\0\0WAVEdata\x04\0\0\0abcd", 24));
   const BadFile cases[] = {
       {"empty", {}, -1, "empty file"},
@@ -199,6 +204,8 @@ TEST(AudioDecoding, BadFilesRefusedOrClampedLeavingTheTargetAlone) {
       {"ADPCM claims more frames than a block holds",
        withFormat(0x11, 1, 44100, 4, 1024, {2, 0, 0xFF, 0x0F}), -1, "block size"},
       {"ADPCM cut inside a block", cutBlock, 2041 + 201, ""},
+      {"ADPCM \"fact\" leaves out the padding", shortFact, 5000, ""},
+      {"PCM \"fact\" of 0 is not trusted", pcmFact, 100, ""},
       {"longer than a whole decode may be",
        TestWav::file(TestWav::format(1, 1, 44100, 8),
                      std::vector<uint8_t>(size_t(kMaxDecodedSamples) + 1)),
