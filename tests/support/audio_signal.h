@@ -1,5 +1,5 @@
 // Sounds made and measured by the sound tests and benchmarks: sines as SoundData, a stream
-// over frames in memory, and the level and frequency of one channel of stereo output.
+// over samples in memory, and the level and frequency of one channel of stereo output.
 #pragma once
 
 #include <algorithm>
@@ -24,24 +24,19 @@ inline Slate::Audio::SharedSound sine(int rate, int channels, int frames, double
   return d;
 }
 
-class MemoryStream : public Slate::Audio::StreamDecoder {
- public:
-  MemoryStream(int rate, int channels, std::vector<float> samples)
-      : rate_(rate), channels_(channels), samples_(std::move(samples)) {}
-  int rate() const override { return rate_; }
-  int channels() const override { return channels_; }
+struct MemoryStream : Slate::Audio::StreamDecoder {
+  MemoryStream(int rate, int channels, std::vector<float> s) : r(rate), ch(channels), s(s) {}
+  int rate() const override { return r; }
+  int channels() const override { return ch; }
   int read(float* out, int frames) override {
-    const size_t n = std::min(samples_.size() - next_, size_t(frames) * size_t(channels_));
-    std::copy_n(samples_.begin() + long(next_), n, out);
-    next_ += n;
-    return int(n / size_t(channels_));
+    const size_t n = std::min(s.size() - next, size_t(frames * ch));
+    std::copy_n(s.begin() + long(next), n, out);
+    return next += n, int(n) / ch;
   }
-  bool rewind() override { return next_ = 0, true; }
-
- private:
-  int rate_, channels_;
-  std::vector<float> samples_;
-  size_t next_ = 0;
+  bool rewind() override { return next = 0, true; }
+  int r, ch;
+  std::vector<float> s;
+  size_t next = 0;
 };
 
 // Root mean square of channel c (0 left, 1 right) over frames [from, to).

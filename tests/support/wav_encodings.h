@@ -1,6 +1,6 @@
 // WAV files written at test time: any encoding tag, bit depth, channel count and rate,
-// optionally as WAVE_FORMAT_EXTENSIBLE, with an odd-sized chunk first, the data chunk
-// before the format, or a data size that lies. Header-only, portable.
+// optionally as WAVE_FORMAT_EXTENSIBLE, with an odd-sized chunk first or the data chunk
+// before the format. Header-only, portable.
 #pragma once
 
 #include <algorithm>
@@ -18,7 +18,6 @@ struct Spec {
   uint32_t rate;
   int bits;
   bool extensible = false, junkFirst = false, dataFirst = false;
-  int64_t claimedData = -1;       // the data chunk's size field, when it should lie
   uint16_t blockAlign = 0;        // 0: channels * bits / 8
   std::vector<uint8_t> fmtExtra;  // after the 16-byte format (IMA ADPCM: cbSize, frames a block)
 };
@@ -51,16 +50,16 @@ inline std::vector<uint8_t> file(const Spec& s, const std::vector<uint8_t>& data
   }
   fmt.insert(fmt.end(), s.fmtExtra.begin(), s.fmtExtra.end());
   std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  auto chunk = [&](const char* id, const std::vector<uint8_t>& bytes, int64_t claimed) {
+  auto chunk = [&](const char* id, const std::vector<uint8_t>& bytes) {
     out.insert(out.end(), id, id + 4);
-    put(out, uint32_t(claimed >= 0 ? claimed : int64_t(bytes.size())), 4);
+    put(out, uint32_t(bytes.size()), 4);
     out.insert(out.end(), bytes.begin(), bytes.end());
     if (bytes.size() & 1) out.push_back(0);  // the pad byte
   };
-  if (s.junkFirst) chunk("LIST", {1, 2, 3}, -1);
-  if (s.dataFirst) chunk("data", data, s.claimedData);
-  chunk("fmt ", fmt, -1);
-  if (!s.dataFirst) chunk("data", data, s.claimedData);
+  if (s.junkFirst) chunk("LIST", {1, 2, 3});
+  if (s.dataFirst) chunk("data", data);
+  chunk("fmt ", fmt);
+  if (!s.dataFirst) chunk("data", data);
   const uint32_t riff = uint32_t(out.size() - 8);
   for (int i = 0; i < 4; ++i) out[size_t(4 + i)] = uint8_t(riff >> (8 * i));
   return out;
