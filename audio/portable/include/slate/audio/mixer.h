@@ -41,7 +41,7 @@ class Mixer {
   // Music: one stream at a time, decoded ahead by fillAhead() on the audio thread.
   void playMusic(std::unique_ptr<StreamDecoder> stream, bool loop);
   void stopMusic();
-  void pauseMusic(bool paused);
+  void pauseMusic(bool paused);       // the next playMusic starts unpaused
   void setMusicVolume(float volume);  // clamped 0..4, NaN as 1
   // From playMusic until stopMusic or the end of a stream that does not loop; a paused
   // stream still counts.
