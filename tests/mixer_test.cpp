@@ -2,6 +2,7 @@
 // started, stopped, looped and outliving their sound; the limiter; music that loops.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -75,6 +76,15 @@ TEST(Mixer, VoicesStopLoopEndAndOutliveTheirSound) {
   EXPECT_EQ(m.play(nullptr, 1, 0, 1, false), 0);
   EXPECT_EQ(m.play(std::make_shared<SoundData>(), 1, 0, 1, false), 0);
 
+  // A looped voice (10 whole periods from a peak, resampled) wraps with no step beyond the
+  // tone's own.
+  auto peak = std::make_shared<SoundData>(*sine(kRate, 1, 480, 1000, 0.5));
+  std::rotate(peak->samples.begin(), peak->samples.begin() + 12, peak->samples.end());
+  const int wraps = m.play(peak, 1, 0, 1.37f, true);
+  std::vector<float> out = render(m, 4800);
+  for (size_t i = 1; i < 4800; ++i) ASSERT_LT(std::fabs(out[2 * i] - out[2 * i - 2]), 0.1) << i;
+  m.stop(wraps);
+
   // An unlooped voice ends by itself; a looped one plays on until it is let go.
   const int once = m.play(blip, 1, 0, 1, false), looped = m.play(blip, 1, 0, 1, true);
   EXPECT_GT(once, 0);
@@ -91,7 +101,7 @@ TEST(Mixer, VoicesStopLoopEndAndOutliveTheirSound) {
   m.stop(left);
   EXPECT_FALSE(m.isPlaying(left));
   for (int never : {0, -1, 12345, left, once}) m.stop(never), m.setLooping(never, false);
-  std::vector<float> out = render(m, 960);
+  out = render(m, 960);
   EXPECT_EQ(rms(out, 0, 0, 960), 0);
   EXPECT_GT(rms(out, 1, 0, 960), 0.1);
 
