@@ -32,7 +32,6 @@ class StreamDecoder {
 
 // Opens a stream over the file's bytes, which the decoder then owns. Checks the header
 // (and, for OGG, the first packets) at once: returns null with *reason when they are bad.
-std::unique_ptr<StreamDecoder> openStreamDecoder(std::vector<uint8_t> bytes,
-                                                 std::string* reason);
+std::unique_ptr<StreamDecoder> openStreamDecoder(std::vector<uint8_t> bytes, std::string* reason);
 
 }  // namespace Slate::Audio

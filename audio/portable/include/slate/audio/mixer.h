@@ -3,7 +3,9 @@
 //
 // Threads: render() and fillAhead() run on the audio thread only. Every other member may be
 // called from any thread at any time; commands reach the audio thread through a queue and
-// take effect at the next render().
+// take effect at the next render(). The audio thread never waits for another thread. It
+// does free what it stops playing: a voice may hold a sound's last reference, and a
+// replaced music stream is destroyed there.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,9 @@
 namespace Slate::Audio {
 
 constexpr int kMaxVoices = 256;  // voices at once; more are refused ("too many voices")
+// Mixed samples up to this level pass the limiter unchanged; louder ones are bent smoothly
+// towards full scale (softLimit).
+constexpr float kLimiterThreshold = 0.8f;
 
 class Mixer {
  public:
@@ -37,7 +42,9 @@ class Mixer {
   void playMusic(std::unique_ptr<StreamDecoder> stream, bool loop);
   void stopMusic();
   void pauseMusic(bool paused);
-  void setMusicVolume(float volume);
+  void setMusicVolume(float volume);  // clamped 0..4, NaN as 1
+  // From playMusic until stopMusic or the end of a stream that does not loop; a paused
+  // stream still counts.
   bool isMusicPlaying() const;
 
   int outputRate() const;
@@ -52,6 +59,10 @@ class Mixer {
   struct State;
   std::unique_ptr<State> state_;
 };
+
+// The limiter's curve on one sample: the identity within +-kLimiterThreshold, then
+// t + (1 - t) * tanh((|x| - t) / (1 - t)) with the sign of x, never beyond +-1; NaN as 0.
+float softLimit(float x);
 
 // Converts float samples to 16-bit PCM with rounding and clamping (for waveOut).
 void floatToPcm16(const float* in, int16_t* out, int count);

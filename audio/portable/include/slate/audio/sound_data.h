@@ -11,8 +11,8 @@ namespace Slate::Audio {
 // Shared, never changed once made: a voice keeps its own reference, so a SOUND that is
 // destroyed or reloaded while it plays frees nothing the mixer still reads.
 struct SoundData {
-  int rate = 0;      // frames per second, 1 .. kMaxRate
-  int channels = 0;  // 1 or 2
+  int rate = 0;                // frames per second, 1 .. kMaxRate
+  int channels = 0;            // 1 or 2
   std::vector<float> samples;  // frames * channels values
   int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
 };
