@@ -1,6 +1,7 @@
 #include "support/audio_capture.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace SlateTest {
@@ -13,7 +14,7 @@ AudioCapture::AudioCapture() {
 int64_t AudioCapture::frames() const {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return ((int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / 8;
+  return ((int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow) / bytesPerFrame;
 }
 
 void AudioCapture::read(int64_t from, int64_t to, std::vector<float>* left,
@@ -24,13 +25,20 @@ void AudioCapture::read(int64_t from, int64_t to, std::vector<float>* left,
                             OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE || to <= from) return;
   LARGE_INTEGER at;
-  at.QuadPart = from * 8;
+  at.QuadPart = from * bytesPerFrame;
   SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-  std::vector<float> frames(size_t(to - from) * 2);
+  std::vector<uint8_t> bytes(size_t(to - from) * bytesPerFrame);
   DWORD got = 0;
-  ReadFile(file, frames.data(), DWORD(frames.size() * 4), &got, nullptr);
+  ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr);
   CloseHandle(file);
-  frames.resize(got / 4);
+  std::vector<float> frames(got / (bytesPerFrame / 2));
+  for (size_t i = 0; i < frames.size(); ++i) {
+    if (bytesPerFrame == 8) {
+      std::memcpy(&frames[i], &bytes[4 * i], 4);
+    } else {
+      frames[i] = float(int16_t(bytes[2 * i] | bytes[2 * i + 1] << 8)) / 32768.0f;
+    }
+  }
   for (size_t i = 0; i + 1 < frames.size(); i += 2) {
     left->push_back(frames[i]);
     right->push_back(frames[i + 1]);

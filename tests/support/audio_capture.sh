@@ -6,7 +6,7 @@
 set -eu
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 home="$(mktemp -d "${TMPDIR:-/tmp}/slate-audio.XXXXXX")"
-trap 'rm -rf "$home"' EXIT
+trap '[ -n "${SLATE_KEEP_CAPTURE:-}" ] && cp "$home/capture.raw" "$SLATE_KEEP_CAPTURE"; rm -rf "$home"' EXIT
 cat >"$home/.asoundrc" <<ASOUNDRC
 pcm.!default {
   type file
