@@ -26,6 +26,7 @@ lights_out        lights_out
 snake             snake
 clock             clock
 paint             paint
+sound_board       sound_board
 "
 # A screen matches its reference when at most 0.3 % of its pixels differ from it by more
 # than 10 % in some channel: room for a changed font hint, none for a missing shape. The
@@ -322,6 +323,36 @@ check_paint() {
   CLOSED_BY_CHECK=1
 }
 
+# The board shows its eight pads; the music plays from the start, and each key pressed
+# plays its note over it: after A the capture holds A's note (523 Hz) beside the bass, and
+# after G the note of G (784 Hz), which A's part of the capture did not.
+BASS=130.81
+captured_bytes() { stat -c %s "$E2E_WORK/home/capture.raw" 2>/dev/null || echo 0; }
+# heard FROM HZ...: the loudest level of each tone in the capture after byte FROM.
+heard() { python3 "$HERE/../support/tone_levels.py" "$E2E_WORK/home/capture.raw" 48000 "$@"; }
+louder() { awk -v at="$2" '{ exit !($2 > at) }' <<<"$1"; }
+check_sound_board() {
+  sleep 1
+  capture board
+  [ "$(count board "0 0 800 450" 0000AA)" -ge 50000 ] || e2e_fail "the pads are not drawn"
+  keep board
+  local from levels
+  for key in a g; do
+    from=$(captured_bytes)
+    key_to_game "$key"
+    sleep 0.6
+    levels="$(heard "$from" $BASS 523.25 783.99)"
+    louder "$(sed -n 1p <<<"$levels")" 0.1 || e2e_fail "no music under the notes: $levels"
+    if [ "$key" = a ]; then
+      louder "$(sed -n 2p <<<"$levels")" 0.1 || e2e_fail "A played no note: $levels"
+      louder "$(sed -n 3p <<<"$levels")" 0.05 && e2e_fail "G's note before G: $levels"
+    else
+      louder "$(sed -n 3p <<<"$levels")" 0.1 || e2e_fail "G played no note: $levels"
+    fi
+    e2e_pass "after ${key^^}: $(tr '\n' ' ' <<<"$levels")(Hz, level)"
+  done
+}
+
 E2E_BUILD="$(dirname "$GAME_EXE")"
 while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
   E2E_BUILD="$(dirname "$E2E_BUILD")"
@@ -331,6 +362,12 @@ E2E_WORK="$(mktemp -d /tmp/slate-example.XXXXXX)"
 trap e2e_cleanup EXIT
 e2e_start_display
 e2e_ensure_wineserver
+
+# The sound board plays into a capture device of its own.
+if [ "$CHECK" = sound_board ]; then
+  . "$HERE/../support/audio_capture.sh"
+  capture_home "$E2E_WORK/home"
+fi
 
 # Started from its own folder, as a double click would, with a tag that finds its processes.
 GAME_TAG="slate-example-$$-$RANDOM$RANDOM"

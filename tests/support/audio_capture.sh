@@ -3,20 +3,31 @@
 # a private HOME whose .asoundrc makes ALSA's default PCM a `file` sink over `null`. The
 # program finds the file (a Windows path) in SLATE_AUDIO_CAPTURE.
 #   tests/support/audio_capture.sh prog.exe [args...]
-set -eu
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-home="$(mktemp -d "${TMPDIR:-/tmp}/slate-audio.XXXXXX")"
-trap '[ -n "${SLATE_KEEP_CAPTURE:-}" ] && cp "$home/capture.raw" "$SLATE_KEEP_CAPTURE"; rm -rf "$home"' EXIT
-cat >"$home/.asoundrc" <<ASOUNDRC
+# Sourced, it only defines capture_home (tests/examples/run_example.sh uses it).
+
+# capture_home DIR: makes DIR such a HOME, its capture DIR/capture.raw, and exports HOME and
+# SLATE_AUDIO_CAPTURE for the programs started after.
+capture_home() {
+  mkdir -p "$1"
+  cat >"$1/.asoundrc" <<ASOUNDRC
 pcm.!default {
   type file
   slave.pcm "null"
-  file "$home/capture.raw"
+  file "$1/capture.raw"
   format "raw"
 }
 ASOUNDRC
-export HOME="$home"
-export SLATE_AUDIO_CAPTURE="Z:${home//\//\\}\\capture.raw"
-status=0
-"$root/scripts/wine-run" "$@" || status=$?
-exit "$status"
+  export HOME="$1"
+  export SLATE_AUDIO_CAPTURE="Z:${1//\//\\}\\capture.raw"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -eu
+  root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+  home="$(mktemp -d "${TMPDIR:-/tmp}/slate-audio.XXXXXX")"
+  trap 'rm -rf "$home"' EXIT
+  capture_home "$home"
+  status=0
+  "$root/scripts/wine-run" "$@" || status=$?
+  exit "$status"
+fi
