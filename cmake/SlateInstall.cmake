@@ -1,7 +1,7 @@
 # What `cmake --install` puts into a prefix, in two components:
 #   sdk   the library (include/, lib/ with the CMake package), the toolchain files (cmake/),
 #         the examples' sources, the getting-started guide and the cheatsheet, its own README
-#         (packaging/sdk) and LICENSE;
+#         (packaging/sdk), LICENSE and the licences of what the library builds in;
 #   game  SlidePuzzle.exe beside the player's README (packaging/game) and LICENSE.
 # The package is found with find_package(Slate 1.0 CONFIG) and gives Slate::slate.
 include(GNUInstallDirs)
@@ -36,6 +36,9 @@ endif()
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
               ${PROJECT_SOURCE_DIR}/cmake/clang-mingw-w64-x86_64.cmake
               ${PROJECT_SOURCE_DIR}/cmake/clang-mingw-rules.cmake DESTINATION cmake COMPONENT sdk)
+# The library decodes OGG Vorbis with stb_vorbis, built in; its licence goes along.
+install(FILES ${PROJECT_SOURCE_DIR}/audio/licences/stb_vorbis.txt DESTINATION licences
+        COMPONENT sdk)
 foreach(doc getting-started.md cheatsheet.md)
   if(EXISTS ${PROJECT_SOURCE_DIR}/docs/${doc})
     install(FILES ${PROJECT_SOURCE_DIR}/docs/${doc} DESTINATION docs COMPONENT sdk)

@@ -19,6 +19,8 @@ SLATE_PACKAGES+=(clang lld)
 SLATE_PACKAGES+=(nsis)
 # Sound: stb_vorbis decodes OGG Vorbis, built into the library.
 SLATE_PACKAGES+=(libstb-dev)
+# The decoding tests encode their OGG test tone with oggenc.
+SLATE_PACKAGES+=(vorbis-tools)
 
 say() { printf '==> %s\n' "$*" >&2; }
 

@@ -49,8 +49,10 @@ class WavReader final : public Reader {
     } else {
       frames_ = int64_t(f.dataSize / size_t(f.blockBytes));
     }
-    // "fact" may leave out the padding of the last block; it never adds frames.
-    if (f.factFrames >= 0) frames_ = std::min(frames_, f.factFrames);
+    // "fact" may leave out the padding of the last block; it never adds frames. PCM files
+    // that carry one are not trusted with it: the data chunk says all.
+    if (f.factFrames >= 0 && f.encoding == WavEncoding::ImaAdpcm)
+      frames_ = std::min(frames_, f.factFrames);
   }
 
   int rate() const override { return f_.rate; }
