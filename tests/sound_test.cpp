@@ -231,11 +231,24 @@ void checkCase(const Case& c, const SlateTest::AudioCapture& capture, int rate) 
   }
 }
 
+// Calls made while static objects are destroyed at exit, once the engine may have stopped:
+// refused or played, never a crash or a hang (the process's exit status shows it).
+struct PlaysAtExit {
+  const SOUND* sound = nullptr;
+  ~PlaysAtExit() {
+    if (sound == nullptr) return;
+    stopVoice(playSound(sound));
+    setMasterVolume(0.5f);
+    stopAllSounds();
+  }
+} playsAtExit;
+
 TEST(SoundCapture, EachCaseHeardInTheCapture) {
   SlateTest::AudioCapture capture;
   if (!capture.available()) GTEST_SKIP() << "no capture device (tests/support/audio_capture.sh)";
   Tones& t = tones();
   ASSERT_FALSE(t.a400.empty());
+  playsAtExit.sound = new SOUND(t.a400);  // outlives the static objects' destruction
   // The first voice starts the engine; a silent one shows the device's rate.
   ASSERT_GT(playSound(&t.a400, 0.0f), 0) << lastError();
   stopAllSounds();

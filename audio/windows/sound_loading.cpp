@@ -1,6 +1,7 @@
 // SOUND: decoded whole from a file or a resource of the program, by the portable decoders.
 #include <slate/graphics.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -66,9 +67,9 @@ bool loadSoundResource(SOUND* dst, const wchar_t* type, const wchar_t* name) {
   // A name that is not an integer identifier (MAKEINTRESOURCE) is a string to show.
   wchar_t shown[64];
   if (IS_INTRESOURCE(name)) {
-    swprintf(shown, 64, L"resource #%u", unsigned(reinterpret_cast<ULONG_PTR>(name)));
+    std::swprintf(shown, 64, L"resource #%u", unsigned(reinterpret_cast<ULONG_PTR>(name)));
   } else {
-    swprintf(shown, 64, L"resource %.40ls", name);
+    std::swprintf(shown, 64, L"resource %.40ls", name);
   }
   HRSRC found = FindResourceW(nullptr, name, type);
   if (found == nullptr) return reportErrorf(call, L"%ls not found", shown);

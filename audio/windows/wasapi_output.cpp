@@ -79,9 +79,11 @@ class WasapiOutput final : public AudioOutput {
 };
 
 // Shorter periods through IAudioClient3 where the system offers them (Windows 10 and later):
-// the longest multiple of the engine's fundamental period that stays within 10 ms. Elsewhere
-// (and under Wine, which does not implement the engine periods), the classic call with a
-// 10 ms buffer, which the system rounds up to what it can do.
+// the shortest multiple of the engine's fundamental period that lasts at least 5 ms, within
+// what it allows, so the two periods kept ahead are 10 ms. Elsewhere (and under Wine, which
+// does not implement the engine periods) the classic call with a 10 ms buffer, which the
+// system rounds up to what it can do. InitializeSharedAudioStream takes the mix format only,
+// so a stream that needs converting goes the classic way.
 bool WasapiOutput::initialize(const WAVEFORMATEX* format, DWORD flags, std::wstring* reason) {
   ComPointer<IAudioClient3> client3;
   if (flags == AUDCLNT_STREAMFLAGS_EVENTCALLBACK &&
@@ -90,9 +92,10 @@ bool WasapiOutput::initialize(const WAVEFORMATEX* format, DWORD flags, std::wstr
     if (SUCCEEDED(client3->GetSharedModeEnginePeriod(format, &standard, &fundamental, &shortest,
                                                      &longest)) &&
         fundamental > 0) {
-      const UINT32 tenMs = format->nSamplesPerSec / 100;
-      UINT32 period = std::max(shortest, tenMs / fundamental * fundamental);
-      period = std::min({period, longest, standard});
+      const UINT32 fiveMs = format->nSamplesPerSec / 200;
+      UINT32 period = (fiveMs + fundamental - 1) / fundamental * fundamental;
+      period =
+          std::min(std::max(period, shortest), std::max(shortest, std::min(longest, standard)));
       if (SUCCEEDED(client3->InitializeSharedAudioStream(flags, period, format, nullptr))) {
         periodFrames = period;
         return true;
