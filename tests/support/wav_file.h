@@ -1,48 +1,27 @@
-// Sounds for the tests, made on the spot: tones as 16-bit PCM WAV files.
+// Tone files for the Windows sound tests, written into the temporary folder.
 #pragma once
 
 #include <windows.h>
 
 #include <cmath>
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/wav_encodings.h"
+
 namespace SlateTest {
 
-// A RIFF WAVE file of 16-bit PCM: header and samples (interleaved, already in [-1, 1]).
-inline std::vector<uint8_t> wavBytes(const std::vector<float>& samples, int rate, int channels) {
-  std::vector<uint8_t> out;
-  auto put = [&out](uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
-  };
-  const uint32_t data = uint32_t(samples.size() * 2);
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
-  put(36 + data, 4);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  put(16, 4);
-  put(1, 2);
-  put(uint32_t(channels), 2);
-  put(uint32_t(rate), 4);
-  put(uint32_t(rate * channels * 2), 4);
-  put(uint32_t(channels * 2), 2);
-  put(16, 2);
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
-  put(data, 4);
-  for (float s : samples) put(uint32_t(int16_t(std::lround(s * 32767.0f))) & 0xFFFF, 2);
-  return out;
-}
-
-// A mono sine of `hz` at `amplitude`, `seconds` long.
-inline std::vector<float> sine(double hz, double seconds, float amplitude, int rate = 48000) {
-  std::vector<float> samples(size_t(seconds * rate));
-  for (size_t i = 0; i < samples.size(); ++i) {
-    samples[i] = amplitude * float(std::sin(2 * 3.14159265358979 * hz * double(i) / rate));
+// A 16-bit mono WAV file of a sine at hz with the given peak, seconds long.
+inline std::vector<uint8_t> toneWav(double hz, double seconds, double peak, int rate = 48000) {
+  std::vector<uint8_t> data;
+  for (int i = 0; i < int(seconds * rate); ++i) {
+    const double s = peak * std::sin(2 * 3.14159265358979 * hz * i / rate);
+    TestWav::put(data, uint16_t(int16_t(std::lround(32767 * s))), 2);
   }
-  return samples;
+  return TestWav::file(TestWav::format(1, 1, uint32_t(rate), 16), data);
 }
 
-// Writes the bytes to a file in the temporary folder and returns its path.
+// Writes the bytes to a file of that name in the temporary folder; returns its path.
 inline std::wstring temporaryFile(const wchar_t* name, const std::vector<uint8_t>& bytes) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
