@@ -92,20 +92,9 @@ void makeTones() {
 }
 
 // What a case does, step by step. Voices are numbered in the order they were played.
-enum Op {
-  Play,
-  Play64,
-  Loop,
-  Unloop,
-  Stop,
-  StopAll,
-  Music,
-  Master,
-  MusicVolume,
-  Wait,
-  Playing,
-  Ended
-};
+// clang-format off
+enum Op { Play, Play64, Loop, Unloop, Stop, StopAll, Music, Master, MusicVolume, Wait, Playing, Ended };
+// clang-format on
 struct Step {
   Op op;
   int arg = 0;  // the tone, the voice, or the milliseconds
@@ -169,36 +158,18 @@ void run(const Step& step, std::vector<int>& voices) {
         EXPECT_GT(voices.back(), 0) << lastError();
       }
       break;
-    case Loop:
-      setVoiceLooping(voice, true);
-      break;
-    case Unloop:
-      setVoiceLooping(voice, false);
-      break;
-    case Stop:
-      stopVoice(voice);
-      break;
-    case StopAll:
-      stopAllSounds();
-      break;
-    case Music:
-      EXPECT_TRUE(playMusicFile(musicPath.c_str())) << lastError();
-      break;
-    case Master:
-      setMasterVolume(step.volume);
-      break;
-    case MusicVolume:
-      setMusicVolume(step.volume);
-      break;
-    case Wait:
-      Sleep(DWORD(step.arg));
-      break;
-    case Playing:
-      EXPECT_TRUE(isVoicePlaying(voice)) << "voice " << step.arg;
-      break;
-    case Ended:
-      EXPECT_FALSE(isVoicePlaying(voice)) << "voice " << step.arg;
-      break;
+    // clang-format off
+    case Loop: setVoiceLooping(voice, true); break;
+    case Unloop: setVoiceLooping(voice, false); break;
+    case Stop: stopVoice(voice); break;
+    case StopAll: stopAllSounds(); break;
+    case Music: EXPECT_TRUE(playMusicFile(musicPath.c_str())) << lastError(); break;
+    case Master: setMasterVolume(step.volume); break;
+    case MusicVolume: setMusicVolume(step.volume); break;
+    case Wait: Sleep(DWORD(step.arg)); break;
+    case Playing: EXPECT_TRUE(isVoicePlaying(voice)) << "voice " << step.arg; break;
+    case Ended: EXPECT_FALSE(isVoicePlaying(voice)) << "voice " << step.arg; break;
+      // clang-format on
   }
 }
 

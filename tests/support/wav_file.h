@@ -11,14 +11,18 @@
 
 namespace SlateTest {
 
-// A 16-bit mono WAV file of a sine at hz with the given peak, seconds long.
-inline std::vector<uint8_t> toneWav(double hz, double seconds, double peak, int rate = 48000) {
+// A 16-bit mono WAV file of a sine at hz with the given peak, seconds long; a claimedData
+// of 0 or more is the size its data chunk claims instead of its own.
+inline std::vector<uint8_t> toneWav(double hz, double seconds, double peak, int rate = 48000,
+                                    int64_t claimedData = -1) {
   std::vector<uint8_t> data;
   for (int i = 0; i < int(seconds * rate); ++i) {
     const double s = peak * std::sin(2 * 3.14159265358979 * hz * i / rate);
     TestWav::put(data, uint16_t(int16_t(std::lround(32767 * s))), 2);
   }
-  return TestWav::file(TestWav::format(1, 1, uint32_t(rate), 16), data);
+  TestWav::Spec spec = TestWav::format(1, 1, uint32_t(rate), 16);
+  spec.claimedData = claimedData;
+  return TestWav::file(spec, data);
 }
 
 // Writes the bytes to a file of that name in the temporary folder; returns its path.
