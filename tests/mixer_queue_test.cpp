@@ -17,22 +17,19 @@ TEST(MixerQueue, CommandsFromOtherThreadsWhileRendering) {
   const std::vector<float> music = TestAudio::sine(22050, 2, 2000, 220, 0.5)->samples;
   std::atomic<bool> done{false}, outOfRange{false};
   std::atomic<long> periods{0};
-
   std::thread audio([&] {
     std::vector<float> buf(2 * 256);
-    while (!done.load()) {
+    for (; !done; periods++) {
       m.fillAhead();
       m.render(buf.data(), 256);
-      for (float v : buf)
-        if (!(v >= -1 && v <= 1)) outOfRange = true;
-      periods++;
+      for (float v : buf) outOfRange = outOfRange || !(v >= -1 && v <= 1);
     }
   });
   auto commands = [&](int seed) {
     for (int i = 0; i < 20000; ++i) {
       const int v = m.play(blip, 2, float(i % 5) / 2 - 1, 0.5f + float(i % 7) / 3, i % 3 == 0);
-      if (v && i % 2) m.stop(v);
-      if (v && i % 3 == 0 && m.isPlaying(v)) m.setLooping(v, false);
+      if (i % 2) m.stop(v);
+      if (i % 3 == 0 && m.isPlaying(v)) m.setLooping(v, false);
       if (i % 997 == seed) m.stopAll();
       if (i % 1000 == seed)
         m.playMusic(std::make_unique<TestAudio::MemoryStream>(22050, 2, music), i % 2000 == seed);
@@ -46,11 +43,10 @@ TEST(MixerQueue, CommandsFromOtherThreadsWhileRendering) {
   a.join();
   b.join();
   m.stopAll();
-  // Two periods rendered after the stop have applied it.
-  for (long seen = periods.load(); periods.load() < seen + 2;) std::this_thread::yield();
+  for (long seen = periods; periods < seen + 2;) std::this_thread::yield();  // applied
   done = true;
   audio.join();
-  EXPECT_FALSE(outOfRange.load());
+  EXPECT_FALSE(outOfRange);
   int given = 0;
   for (int i = 0; i < kMaxVoices; ++i) given += m.play(blip, 1, 0, 1, false) > 0;
   EXPECT_EQ(given, kMaxVoices);

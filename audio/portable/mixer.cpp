@@ -175,7 +175,7 @@ struct Mixer::State {
     const float gl = v.gainL, gr = v.gainR;
     const bool stereo = v.sound->channels == 2;
     double pos = v.pos;
-    for (int k = 0; k < frames; ++k) {
+    for (float* o = out; o != out + size_t(frames) * 2; o += 2) {
       if (pos >= double(n)) {
         if (!loop) return endVoice(slot);
         pos = std::fmod(pos, double(n));
@@ -187,13 +187,13 @@ struct Mixer::State {
       if (stereo) {
         const float l0 = data[2 * i], r0 = data[2 * i + 1];
         const float l1 = j >= 0 ? data[2 * j] : 0.0f, r1 = j >= 0 ? data[2 * j + 1] : 0.0f;
-        out[2 * k] += (l0 + (l1 - l0) * f) * gl;
-        out[2 * k + 1] += (r0 + (r1 - r0) * f) * gr;
+        o[0] += (l0 + (l1 - l0) * f) * gl;
+        o[1] += (r0 + (r1 - r0) * f) * gr;
       } else {
         const float a = data[i], b = j >= 0 ? data[j] : 0.0f;
         const float x = a + (b - a) * f;
-        out[2 * k] += x * gl;
-        out[2 * k + 1] += x * gr;
+        o[0] += x * gl;
+        o[1] += x * gr;
       }
       pos += v.step;
     }
@@ -219,8 +219,8 @@ struct Mixer::State {
       const float f = float(m->pos);
       const float l0 = a[0], r0 = a[ch - 1];
       const float l1 = b ? b[0] : 0.0f, r1 = b ? b[ch - 1] : 0.0f;
-      out[2 * k] += (l0 + (l1 - l0) * f) * gain;
-      out[2 * k + 1] += (r0 + (r1 - r0) * f) * gain;
+      out[2 * size_t(k)] += (l0 + (l1 - l0) * f) * gain;
+      out[2 * size_t(k) + 1] += (r0 + (r1 - r0) * f) * gain;
       m->pos += m->step;
     }
   }

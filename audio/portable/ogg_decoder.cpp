@@ -6,10 +6,19 @@
 #include "readers.h"
 #include "slate/audio/sound_data.h"
 
+#ifndef SLATE_AUDIO_NO_OGG
 #define STB_VORBIS_HEADER_ONLY
 #include "stb_vorbis.h"
+#endif
 
 namespace Slate::Audio {
+
+#ifdef SLATE_AUDIO_NO_OGG
+std::unique_ptr<Reader> openOggReader(const uint8_t*, size_t, std::string* reason) {
+  if (reason) *reason = "OGG Vorbis is not built into this library (no stb_vorbis)";
+  return nullptr;
+}
+#else
 namespace {
 
 class OggReader final : public Reader {
@@ -72,5 +81,6 @@ std::unique_ptr<Reader> openOggReader(const uint8_t* bytes, size_t size, std::st
   }
   return std::make_unique<OggReader>(v, int(info.sample_rate), info.channels);
 }
+#endif
 
 }  // namespace Slate::Audio

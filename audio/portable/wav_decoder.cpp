@@ -1,6 +1,7 @@
 // WAV samples to floats: PCM of 8 to 32 bits, 32-bit float and IMA ADPCM, a few frames at
 // a time, so that the same reader decodes whole sounds and streams music.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -61,7 +62,7 @@ class WavReader final : public Reader {
 
   int read(float* out, int frames) override {
     if (!out || frames <= 0) return 0;
-    const int n = int(std::min<int64_t>(frames, frames_ - next_));
+    const int n = int(std::min<int64_t>({frames, frames_ - next_, INT_MAX / f_.channels}));
     if (n <= 0) return 0;
     if (f_.encoding == WavEncoding::ImaAdpcm)
       readAdpcm(out, n);

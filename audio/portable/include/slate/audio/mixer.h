@@ -30,7 +30,9 @@ class Mixer {
 
   // Starts a voice; returns its number (> 0, never reused soon), or 0 when all voices are
   // busy or the sound is empty. volume >= 0 (clamped to 0..4, NaN as 0), pan -1..1 (NaN as
-  // 0), pitch 1/16..16 (NaN or <= 0 as 1).
+  // 0), pitch 1/16..16 (NaN or <= 0 as 1). Pan is a balance: at 0 both channels get the
+  // whole volume, and towards a side the other channel fades linearly to silence. The
+  // voice is resampled by linear interpolation, at pitch * sound rate / output rate.
   int play(SharedSound sound, float volume, float pan, float pitch, bool loop);
   void stop(int voice);  // a voice never given or already ended: nothing happens
   void stopAll();        // every voice; the music plays on
@@ -41,7 +43,7 @@ class Mixer {
   // Music: one stream at a time, decoded ahead by fillAhead() on the audio thread.
   void playMusic(std::unique_ptr<StreamDecoder> stream, bool loop);
   void stopMusic();
-  void pauseMusic(bool paused);
+  void pauseMusic(bool paused);       // the next playMusic starts unpaused
   void setMusicVolume(float volume);  // clamped 0..4, NaN as 1
   // From playMusic until stopMusic or the end of a stream that does not loop; a paused
   // stream still counts.
