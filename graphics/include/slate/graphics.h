@@ -530,8 +530,9 @@ bool loadSoundFile(SOUND* dst, const wchar_t* path);
 // Returns false, reporting why (lastError), with *dst as it was.
 bool loadSoundResource(SOUND* dst, const wchar_t* type, const wchar_t* name);
 // Starts a new voice playing the sound; returns its number (above 0), or 0, reporting why.
-// volume 0..4 (1 as recorded), pan -1 (left) .. 1 (right), pitch 1/16..16 (2: an octave up,
-// twice as fast); values outside are clamped and NaN taken as the default.
+// volume 0..4 (1 as recorded), pan -1 (left) .. 1 (right) as a balance (at 0 both sides
+// get the whole volume), pitch 1/16..16 (2: an octave up, twice as fast). Values outside
+// are clamped; NaN counts as 0 for volume and pan and as 1 for pitch.
 int playSound(const SOUND* sound, float volume = 1.0f, float pan = 0.0f, float pitch = 1.0f);
 // Stops a voice; a voice never given or already ended is ignored. Any thread may call it.
 void stopVoice(int voice);
