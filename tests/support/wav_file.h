@@ -20,7 +20,7 @@ inline std::vector<uint8_t> toneWav(double hz, double seconds, double peak, int 
     const double s = peak * std::sin(2 * 3.14159265358979 * hz * i / rate);
     TestWav::put(data, uint16_t(int16_t(std::lround(32767 * s))), 2);
   }
-  std::vector<uint8_t> file = TestWav::file(TestWav::Spec(1, 1, uint32_t(rate), 16), data);
+  std::vector<uint8_t> file = TestWav::file({1, 1, uint32_t(rate), 16}, data);
   for (int i = 0; i < 4 && claimedData >= 0; ++i) file[40 + i] = uint8_t(claimedData >> (8 * i));
   return file;
 }
