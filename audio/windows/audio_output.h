@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,18 @@ class AudioOutput {
   // once the device is gone: the engine then opens the default device again.
   virtual bool serve(Mixer& mixer, HANDLE wake, HANDLE deviceChanged) = 0;
 };
+
+// Hand-overs: when each block of samples began to be rendered and when the device took it,
+// in performance-counter ticks, kept in a ring of the last kHandOvers for measurements
+// (bench/sound_latency). The mixer thread writes; any thread may read.
+struct HandOver {
+  int64_t renderStart = 0, handed = 0;
+};
+constexpr int kHandOvers = 256;
+void noteHandOver(int64_t renderStart, int64_t handed);
+int64_t handOverCount();           // how many were ever noted
+HandOver handOver(int64_t index);  // one of the last kHandOvers
+int64_t ticksNow();
 
 // Opens the default render device. rate 0 takes the device's own rate, any other asks for
 // that one. Null, with the reason in *reason, when it cannot open; *noDevice tells "there is

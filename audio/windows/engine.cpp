@@ -51,7 +51,30 @@ std::unique_ptr<AudioOutput> openOutput(int rate, const wchar_t** kind) {
   return output;
 }
 
+HandOver handOvers[kHandOvers];
+std::atomic<int64_t> handOversNoted{0};
+
 }  // namespace
+
+int64_t ticksNow() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+void noteHandOver(int64_t renderStart, int64_t handed) {
+  const int64_t n = handOversNoted.load(std::memory_order_relaxed);
+  handOvers[n % kHandOvers] = {renderStart, handed};
+  handOversNoted.store(n + 1, std::memory_order_release);
+}
+
+int64_t handOverCount() {
+  return handOversNoted.load(std::memory_order_acquire);
+}
+
+HandOver handOver(int64_t index) {
+  return handOvers[index % kHandOvers];
+}
 
 Engine::Use::Use() {
   AcquireSRWLockShared(&engineLock);

@@ -170,9 +170,12 @@ bool WasapiOutput::fill(Mixer& mixer) {
   if (padding >= ahead) return true;
   const UINT32 frames = ahead - padding;
   BYTE* data = nullptr;
+  const int64_t start = ticksNow();
   if (FAILED(render->GetBuffer(frames, &data))) return false;
   mixer.render(reinterpret_cast<float*>(data), static_cast<int>(frames));
-  return SUCCEEDED(render->ReleaseBuffer(frames, 0));
+  if (FAILED(render->ReleaseBuffer(frames, 0))) return false;
+  noteHandOver(start, ticksNow());
+  return true;
 }
 
 // A failing call here is almost always AUDCLNT_E_DEVICE_INVALIDATED: the endpoint was

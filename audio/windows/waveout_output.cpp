@@ -78,11 +78,13 @@ class WaveOutOutput final : public AudioOutput {
   bool serve(Mixer& mixer, HANDLE wake, HANDLE deviceChanged) override {
     for (WAVEHDR& header : headers) {
       if (!(header.dwFlags & WHDR_DONE)) continue;
+      const int64_t start = ticksNow();
       mixer.render(mixed.data(), blockFrames);
       floatToPcm16(mixed.data(), reinterpret_cast<int16_t*>(header.lpData), blockFrames * 2);
       header.dwFlags &= ~DWORD(WHDR_DONE);
       // A device that went away answers MMSYSERR_NODRIVER: open again on the new default.
       if (waveOutWrite(device, &header, sizeof header) != MMSYSERR_NOERROR) return false;
+      noteHandOver(start, ticksNow());
     }
     mixer.fillAhead();
     HANDLE events[3] = {doneEvent, wake, deviceChanged};

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio_output.h"
 #include "engine.h"
 
 using namespace Slate;
@@ -101,21 +102,27 @@ int main(int argc, char** argv) {
 
   std::vector<Growth> growth;
   growth.reserve(1 << 20);
+  std::vector<Audio::HandOver> handOvers;
   std::atomic<bool> watching{true};
   std::thread watcher([&] {
-    int64_t last = -1;
+    int64_t last = -1, seen = Audio::handOverCount();
     while (watching) {
       const int64_t bytes = fileBytes(capture);
       if (bytes != last) growth.push_back({now(), last = bytes});
+      for (const int64_t noted = Audio::handOverCount(); seen < noted; ++seen) {
+        handOvers.push_back(Audio::handOver(seen));
+      }
       for (int spin = 0; spin < 200; ++spin) std::this_thread::yield();
     }
   });
   const int64_t startBytes = fileBytes(capture);
   std::vector<double> played;
+  std::vector<int64_t> playedTicks;
   srand(7);
   for (int i = 0; i < clicks; ++i) {
     Sleep(60 + rand() % 90);  // apart by more than the output's buffer, at no fixed phase
     played.push_back(now());
+    playedTicks.push_back(Audio::ticksNow());
     playSound(&click);
   }
   Sleep(400);
@@ -155,5 +162,21 @@ int main(int argc, char** argv) {
       "%ls, %zu clicks: playSound to the file, ms: min %.1f median %.1f p90 %.1f max %.1f\n", kind,
       latency.size(), percentile(latency, 0), percentile(latency, 0.5), percentile(latency, 0.9),
       percentile(latency, 1));
+  // To the device: the first block whose render began after playSound holds the click's first
+  // sample, since commands take effect when a render begins.
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  std::vector<double> handed;
+  for (const int64_t at : playedTicks) {
+    const auto first = std::find_if(handOvers.begin(), handOvers.end(),
+                                    [at](const Audio::HandOver& h) { return h.renderStart >= at; });
+    if (first != handOvers.end()) {
+      handed.push_back(double(first->handed - at) * 1000 / double(frequency.QuadPart));
+    }
+  }
+  std::printf(
+      "%ls, %zu clicks: playSound to the device, ms: min %.1f median %.1f p90 %.1f max %.1f\n",
+      kind, handed.size(), percentile(handed, 0), percentile(handed, 0.5), percentile(handed, 0.9),
+      percentile(handed, 1));
   return 0;
 }
