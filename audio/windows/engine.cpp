@@ -35,7 +35,9 @@ struct StopAtExit {
     Engine* stopped = engine;
     engine = nullptr;
     ReleaseSRWLockExclusive(&engineLock);
-    delete stopped;
+    // An engine whose thread is stuck in a driver is left as it is, rather than freed
+    // under the thread's feet.
+    if (stopped && stopped->stop()) delete stopped;
   }
 } stopAtExit;
 
@@ -87,17 +89,17 @@ Engine::Engine()
     : wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
       ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
+bool Engine::stop() {
+  if (thread == nullptr) return true;
+  stopping = true;
+  SetEvent(wake);
+  if (WaitForSingleObject(thread, 2000) != WAIT_OBJECT_0) return false;
+  CloseHandle(thread);
+  thread = nullptr;
+  return true;
+}
+
 Engine::~Engine() {
-  if (thread) {
-    stopping = true;
-    SetEvent(wake);
-    if (WaitForSingleObject(thread, 2000) != WAIT_OBJECT_0) {
-      // Stuck in a driver: leave what it uses alone rather than free it under its feet.
-      mixer_.release();
-      return;
-    }
-    CloseHandle(thread);
-  }
   if (wake) CloseHandle(wake);
   if (ready) CloseHandle(ready);
 }
@@ -119,7 +121,7 @@ Engine* Engine::forPlaying(const wchar_t* call) {
       if (made->start()) {
         engine = made;
       } else {
-        delete made;
+        delete made;  // no thread was made
       }
     }
     current = engine;

@@ -40,7 +40,9 @@ class Engine {
   };
 
   Engine();
-  ~Engine();
+  ~Engine();  // after stop() returned true
+  // Ends the thread, waiting for it a bounded time; false if it did not end in time.
+  bool stop();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
