@@ -2,6 +2,8 @@
 // music ahead between periods, and opens the device again when it goes away.
 #include "engine.h"
 
+#include <avrt.h>
+
 #include <string>
 
 #include "audio_output.h"
@@ -166,6 +168,10 @@ void Engine::run() {
   // COM is entered here and left here, on this thread, whatever the program's threads do.
   // WASAPI's own threads call back from the multithreaded apartment, which we join.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  // The multimedia class scheduler runs the thread ahead of ordinary work, so a busy program
+  // does not make it miss a period; set and reverted here, in a pair, as with COM.
+  DWORD task = 0;
+  HANDLE scheduled = AvSetMmThreadCharacteristicsW(L"Pro Audio", &task);
   {
     DeviceWatch watch;
     const wchar_t* openedKind = nullptr;
@@ -205,6 +211,7 @@ void Engine::run() {
       deviceOpen = output != nullptr;
     }
   }
+  if (scheduled) AvRevertMmThreadCharacteristics(scheduled);
   if (SUCCEEDED(com)) CoUninitialize();
 }
 
