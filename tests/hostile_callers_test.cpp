@@ -708,6 +708,13 @@ int reloadWhilePlaying(SOUND* sound) {
   return loaded;
 }
 
+std::vector<uint8_t> headerOnly() {
+  std::vector<uint8_t> bytes = toneFile();
+  bytes.resize(30);
+  return bytes;
+}
+
+// clang-format off
 const std::vector<SoundRow>& soundRows() {
   static const std::wstring longPath = kLongText + L".wav";
   static const std::vector<SoundRow> rows = {
@@ -718,21 +725,10 @@ const std::vector<SoundRow>& soundRows() {
       SOUNDROW(SoundRefused, loadSoundFile(s, L".")),
       SOUNDROW(SoundRefused, loadSoundFile(s, longPath.c_str())),
       SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-empty.wav", {}))),
-      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-hdr.wav",
-                                                        [] {
-                                                          auto b = toneFile();
-                                                          b.resize(30);
-                                                          return b;
-                                                        }()))),
-      SOUNDROW(SoundEither,
-               loadSoundFile(s, soundFile(L"slate-h-lying.wav",
-                                          SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
-      SOUNDROW(SoundRefused,
-               loadSoundFile(s, soundFile(L"slate-h-noise.wav",
-                                          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}))),
-      SOUNDROW(SoundRefused,
-               loadSoundFile(s, soundFile(L"slate-h-cut.ogg", {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0,
-                                                               0, 0, 0, 0, 1, 2}))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-hdr.wav", headerOnly()))),
+      SOUNDROW(SoundEither, loadSoundFile(s, soundFile(L"slate-h-lying.wav", SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-noise.wav", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-cut.ogg", {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}))),
       SOUNDROW(SoundRefused, loadSoundResource(nullptr, L"WAVE", L"MISSING")),
       SOUNDROW(SoundRefused, loadSoundResource(s, nullptr, nullptr)),
       SOUNDROW(SoundRefused, loadSoundResource(s, L"WAVE", nullptr)),
@@ -769,11 +765,8 @@ const std::vector<SoundRow>& soundRows() {
       SOUNDROW(SoundRefused, playMusicFile(L".")),
       SOUNDROW(SoundRefused, playMusicFile(longPath.c_str())),
       SOUNDROW(SoundRefused, playMusicFile(soundFile(L"slate-h-m-empty.wav", {}))),
-      SOUNDROW(SoundRefused,
-               playMusicFile(soundFile(L"slate-h-m-cut.ogg", {'O', 'g', 'g', 'S', 0, 2}))),
-      SOUNDROW(SoundEither,
-               playMusicFile(soundFile(L"slate-h-m-lying.wav",
-                                       SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
+      SOUNDROW(SoundRefused, playMusicFile(soundFile(L"slate-h-m-cut.ogg", {'O', 'g', 'g', 'S', 0, 2}))),
+      SOUNDROW(SoundEither, playMusicFile(soundFile(L"slate-h-m-lying.wav", SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
       SOUNDVOID(pauseMusic(true)),
       SOUNDVOID(pauseMusic(false)),
       SOUNDVOID(stopMusic()),
@@ -783,6 +776,7 @@ const std::vector<SoundRow>& soundRows() {
   };
   return rows;
 }
+// clang-format on
 
 TEST(HostileCallers, Sound) {
   setErrorOutput(false);
