@@ -9,8 +9,8 @@ include(CMakePackageConfigHelpers)
 
 set(SLATE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Slate)
 
-# slate_pixel goes along: the static runtime links it.
-install(TARGETS slate slate_pixel EXPORT SlateTargets
+# slate_pixel and slate_audio_portable go along: the static runtime links them.
+install(TARGETS slate slate_pixel slate_audio_portable EXPORT SlateTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sdk
         PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/slate COMPONENT sdk
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cfloat>
 #include <climits>
@@ -16,11 +17,14 @@
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/image_shape.h"
+#include "slate/audio/mixer.h"
+#include "support/wav_file.h"
 #include "support/window_fixture.h"
 
 using namespace Slate;
@@ -692,6 +696,201 @@ void runRows(const std::vector<std::vector<Row>>& tables) {
     }
   }
   std::printf("%d calls checked; slowest %.3f s: %s\n", calls, slowest, slowestCall.c_str());
+}
+
+// ---- Sound --------------------------------------------------------------------------------
+// Every sound call with the worst it can be given, through one checker: a refused call
+// returns false or 0 with its reason, leaves the SOUND it was given as it was, and no call
+// takes long. Run without a device here, and with one through audio_capture.sh.
+
+enum SoundExpect { SoundRefused, SoundEither };
+
+struct SoundRow {
+  const char* call;
+  SoundExpect expect;
+  int (*run)(SOUND* target);  // 1 done, 0 refused, -1 a call that returns nothing
+};
+
+// clang-format off
+#define SOUNDROW(expect, ...) SoundRow{#__VA_ARGS__, expect, [](SOUND* s) -> int { (void)s; return int(__VA_ARGS__); }}
+#define SOUNDVOID(...) SoundRow{#__VA_ARGS__, SoundEither, [](SOUND* s) -> int { (void)s; __VA_ARGS__; return -1; }}
+// clang-format on
+
+const float kNaNf = std::nanf("");
+const float kInff = HUGE_VALF;
+SOUND kNoSound;
+
+std::vector<uint8_t> toneFile() {
+  return SlateTest::toneWav(440, 0.05, 0.5, 22050);
+}
+
+const wchar_t* soundFile(const wchar_t* name, std::vector<uint8_t> bytes) {
+  static std::vector<std::wstring> paths;  // kept: the rows hold their c_str()
+  paths.push_back(SlateTest::temporaryFile(name, bytes));
+  return paths.back().c_str();
+}
+
+// Thousands of voices asked for at once: the ones above the limit are refused with a reason,
+// and once stopped every slot is free again (none leaked).
+int playThousands(SOUND*) {
+  static SOUND long_;  // outlasts the loop, so no voice ends by itself on the way
+  if (long_.empty()) {
+    loadSoundFile(&long_, soundFile(L"slate-h-long.wav", SlateTest::toneWav(440, 3, 0.1, 22050)));
+  }
+  SOUND* sound = &long_;
+  stopAllSounds();  // the earlier rows' voices
+  Sleep(50);
+  int started = 0;
+  for (int i = 0; i < 5000; ++i) started += playSound(sound, 0.01f) > 0;
+  stopAllSounds();
+  Sleep(50);
+  const int again = playSound(sound, 0.01f);
+  stopAllSounds();
+  if (started == 0) return 0;  // no device
+  EXPECT_EQ(started, Audio::kMaxVoices);
+  EXPECT_NE(std::wcsstr(lastError(), L"too many voices"), nullptr);
+  EXPECT_GT(again, 0) << "a voice slot leaked";
+  return 1;
+}
+
+// stopVoice, isVoicePlaying and stopAllSounds from a second thread while this one plays.
+int stopFromAnotherThread(SOUND* sound) {
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    for (int v = 0; !done; v = (v + 1) % 600) {
+      stopVoice(v);
+      isVoicePlaying(v);
+      setVoiceLooping(v, v % 2 == 0);
+      if (v % 97 == 0) stopAllSounds();
+    }
+  });
+  for (int i = 0; i < 2000; ++i) stopVoice(playSound(sound, 0.01f));
+  done = true;
+  other.join();
+  return -1;
+}
+
+// A SOUND loaded again, and another destroyed, while voices play them: the voices keep the
+// samples they play, or stop; nothing reads freed memory (the sanitizer-free build shows it
+// as a crash or noise, the rows after it as a broken engine).
+int reloadWhilePlaying(SOUND* sound) {
+  auto doomed = std::make_unique<SOUND>(*sound);
+  const int kept = playSound(doomed.get(), 0.01f, 0.0f, 1.0f / 16);
+  setVoiceLooping(kept, true);
+  const int reloaded = playSound(sound, 0.01f, 0.0f, 1.0f / 16);
+  doomed.reset();
+  const bool loaded = loadSoundFile(sound, soundFile(L"slate-h-again.wav", toneFile()));
+  Sleep(30);
+  stopVoice(kept);
+  stopVoice(reloaded);
+  return loaded;
+}
+
+std::vector<uint8_t> headerOnly() {
+  std::vector<uint8_t> bytes = toneFile();
+  bytes.resize(30);
+  return bytes;
+}
+
+// clang-format off
+const std::vector<SoundRow>& soundRows() {
+  static const std::wstring longPath = kLongText + L".wav";
+  static const std::vector<SoundRow> rows = {
+      SOUNDROW(SoundRefused, loadSoundFile(nullptr, soundFile(L"slate-h1.wav", toneFile()))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, nullptr)),
+      SOUNDROW(SoundRefused, loadSoundFile(s, L"")),
+      SOUNDROW(SoundRefused, loadSoundFile(s, L"no such sound.wav")),
+      SOUNDROW(SoundRefused, loadSoundFile(s, L".")),
+      SOUNDROW(SoundRefused, loadSoundFile(s, longPath.c_str())),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-empty.wav", {}))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-hdr.wav", headerOnly()))),
+      SOUNDROW(SoundEither, loadSoundFile(s, soundFile(L"slate-h-lying.wav", SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-noise.wav", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}))),
+      SOUNDROW(SoundRefused, loadSoundFile(s, soundFile(L"slate-h-cut.ogg", {'O', 'g', 'g', 'S', 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2}))),
+      SOUNDROW(SoundRefused, loadSoundResource(nullptr, L"WAVE", L"MISSING")),
+      SOUNDROW(SoundRefused, loadSoundResource(s, nullptr, nullptr)),
+      SOUNDROW(SoundRefused, loadSoundResource(s, L"WAVE", nullptr)),
+      SOUNDROW(SoundRefused, loadSoundResource(s, L"WAVE", L"MISSING")),
+      SOUNDROW(SoundRefused, loadSoundResource(s, L"IMAGE", MAKEINTRESOURCEW(201))),
+      SOUNDROW(SoundRefused, loadSoundResource(s, L"IMAGE", kLongText.c_str())),
+      SOUNDROW(SoundRefused, playSound(nullptr)),
+      SOUNDROW(SoundRefused, playSound(&kNoSound)),
+      SOUNDROW(SoundEither, playSound(s, kNaNf, kNaNf, kNaNf)),
+      SOUNDROW(SoundEither, playSound(s, kInff, kInff, kInff)),
+      SOUNDROW(SoundEither, playSound(s, -kInff, -kInff, -kInff)),
+      SOUNDROW(SoundEither, playSound(s, -1.0f, -2.0f, -1.0f)),
+      SOUNDROW(SoundEither, playSound(s, 1e30f, 1e30f, 0.0f)),
+      SOUNDROW(SoundEither, playSound(s, FLT_MIN, -FLT_MIN, FLT_MAX)),
+      SOUNDROW(SoundRefused, isVoicePlaying(0)),
+      SOUNDROW(SoundRefused, isVoicePlaying(-1)),
+      SOUNDROW(SoundRefused, isVoicePlaying(INT_MAX)),
+      SOUNDVOID(stopVoice(0)),
+      SOUNDVOID(stopVoice(INT_MIN)),
+      SOUNDVOID(stopVoice(INT_MAX)),
+      SOUNDVOID(setVoiceLooping(INT_MIN, true)),
+      SOUNDVOID(setVoiceLooping(12345, true)),
+      SOUNDVOID(stopAllSounds()),
+      SOUNDVOID(setMasterVolume(kNaNf)),
+      SOUNDVOID(setMasterVolume(-kInff)),
+      SOUNDVOID(setMasterVolume(1e30f)),
+      SOUNDVOID(setMasterVolume(1.0f)),
+      SOUNDVOID(setMusicVolume(kNaNf)),
+      SOUNDVOID(setMusicVolume(-1.0f)),
+      SOUNDVOID(setMusicVolume(1.0f)),
+      SOUNDROW(SoundRefused, playMusicFile(nullptr)),
+      SOUNDROW(SoundRefused, playMusicFile(L"")),
+      SOUNDROW(SoundRefused, playMusicFile(L"no such music.ogg", false)),
+      SOUNDROW(SoundRefused, playMusicFile(L".")),
+      SOUNDROW(SoundRefused, playMusicFile(longPath.c_str())),
+      SOUNDROW(SoundRefused, playMusicFile(soundFile(L"slate-h-m-empty.wav", {}))),
+      SOUNDROW(SoundRefused, playMusicFile(soundFile(L"slate-h-m-cut.ogg", {'O', 'g', 'g', 'S', 0, 2}))),
+      SOUNDROW(SoundEither, playMusicFile(soundFile(L"slate-h-m-lying.wav", SlateTest::toneWav(440, 0.01, 0.5, 22050, 1 << 20)))),
+      SOUNDVOID(pauseMusic(true)),
+      SOUNDVOID(pauseMusic(false)),
+      SOUNDVOID(stopMusic()),
+      SOUNDROW(SoundEither, reloadWhilePlaying(s)),
+      SOUNDROW(SoundEither, playThousands(s)),
+      SOUNDROW(SoundEither, stopFromAnotherThread(s)),
+  };
+  return rows;
+}
+// clang-format on
+
+TEST(HostileCallers, Sound) {
+  setErrorOutput(false);
+  SOUND loaded;
+  ASSERT_TRUE(loadSoundFile(&loaded, soundFile(L"slate-h-tone.wav", toneFile()))) << lastError();
+  // Without a device (the usual run of this test) playing says so, at once.
+  const auto first = std::chrono::steady_clock::now();
+  if (playSound(&loaded, 0.0f) == 0) {
+    EXPECT_STREQ(lastError(), L"playSound: no audio device");
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count(), 2.0);
+  }
+  for (const SoundRow& row : soundRows()) {
+    SOUND target = loaded;
+    const auto start = std::chrono::steady_clock::now();
+    const int result = row.run(&target);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took.count(), 5.0) << row.call;
+    if (row.expect == SoundRefused) {
+      EXPECT_EQ(result, 0) << row.call;
+      EXPECT_EQ(target.data, loaded.data) << row.call << ": a refused call changed the sound";
+      const std::string name(row.call, std::strcspn(row.call, "("));
+      const std::wstring said = lastError();
+      // isVoicePlaying answers no, which is not a failure to report.
+      if (name != "isVoicePlaying") {
+        EXPECT_EQ(std::string(said.begin(), said.begin() + std::min(said.size(), name.size())),
+                  name)
+            << row.call << " said " << std::string(said.begin(), said.end());
+      }
+    }
+    EXPECT_TRUE(target.empty() || (target.rate() > 0 && target.channels() >= 1 &&
+                                   target.channels() <= 2 && target.seconds() > 0))
+        << row.call;
+  }
+  stopAllSounds();
+  stopMusic();
+  setErrorOutput(true);
 }
 
 // ---- The targets --------------------------------------------------------------------------

@@ -26,6 +26,7 @@ lights_out        lights_out
 snake             snake
 clock             clock
 paint             paint
+sound_board       sound_board
 "
 # A screen matches its reference when at most 0.3 % of its pixels differ from it by more
 # than 10 % in some channel: room for a changed font hint, none for a missing shape. The
@@ -322,6 +323,31 @@ check_paint() {
   CLOSED_BY_CHECK=1
 }
 
+# The board shows its eight pads, the music plays from the start, and each key plays its
+# note over it: after A the capture holds A's note (523 Hz) beside the bass (131 Hz), and
+# after G G's (784 Hz), which A's part of the capture did not.
+heard() {  # heard FROM: the bass's, A's and G's loudest level in the capture after byte FROM
+  python3 "$HERE/../support/tone_levels.py" "$E2E_WORK/home/capture.raw" 48000 "$1" \
+    130.81 523.25 783.99 | awk '{ printf "%s ", $2 }'
+}
+check_sound_board() {
+  sleep 1
+  capture board
+  [ "$(count board "0 0 800 450" 0000AA)" -ge 50000 ] || e2e_fail "the pads are not drawn"
+  keep board
+  local key from bass a g want
+  for key in a g; do
+    from=$(stat -c %s "$E2E_WORK/home/capture.raw" 2>/dev/null || echo 0)
+    key_to_game "$key"
+    sleep 0.6
+    read -r bass a g <<<"$(heard "$from")"
+    want="$bass > 0.1 && (\"$key\" == \"a\" ? $a > 0.1 && $g < 0.05 : $g > 0.1)"
+    awk "BEGIN { exit !($want) }" </dev/null ||
+      e2e_fail "after ${key^^}: bass $bass, A $a, G $g"
+    e2e_pass "after ${key^^}: bass $bass, A $a, G $g"
+  done
+}
+
 E2E_BUILD="$(dirname "$GAME_EXE")"
 while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
   E2E_BUILD="$(dirname "$E2E_BUILD")"
@@ -331,6 +357,12 @@ E2E_WORK="$(mktemp -d /tmp/slate-example.XXXXXX)"
 trap e2e_cleanup EXIT
 e2e_start_display
 e2e_ensure_wineserver
+
+# The examples that play sound play into a capture device of their own.
+if [ "$CHECK" = sound_board ]; then
+  . "$HERE/../support/audio_capture.sh"
+  capture_home "$E2E_WORK/home"
+fi
 
 # Started from another folder than its own, as from a shell somewhere else: the files an
 # example uses lie beside it and are found there. A tag finds its processes.

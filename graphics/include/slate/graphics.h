@@ -13,10 +13,15 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace Slate {
 
 class IMAGE;
+
+namespace Audio {
+struct SoundData;
+}
 
 // A pen description: platform pen style (line kind in bits 0-3, end cap and join above),
 // width in pixels, and a dash pattern owned by the value (used only with line kind 7).
@@ -81,6 +86,19 @@ class IMAGE {
   DWORD* pixels;
   LINESTYLE lineStyle;
   FILLSTYLE fillStyle;
+};
+
+// Decoded samples a program owns, as it owns an IMAGE: empty when made, filled by
+// loadSoundFile or loadSoundResource. Copies share the same samples, which never change: a
+// voice keeps what it plays, so a SOUND destroyed or reloaded while it plays frees nothing
+// the mixer still reads.
+class SOUND {
+ public:
+  bool empty() const;
+  int rate() const;        // frames per second; 0 when empty
+  int channels() const;    // 1 or 2; 0 when empty
+  double seconds() const;  // length; 0 when empty
+  std::shared_ptr<const Audio::SoundData> data;
 };
 
 // One mouse event, as the window procedure saw it.
@@ -510,5 +528,43 @@ void getTextStyle(LOGFONTW* out);
 // file (size bytes at data) is registered for this process; the style still reads back `face`.
 // Returns true if the face is installed or the stand-in is registered, false (lastError) if not.
 bool useStandInFace(const wchar_t* face, const wchar_t* standInFace, const void* data, DWORD size);
+
+// == Sound ==
+// Sounds mix: any number of voices (up to 256 at once) play over one music stream, on a mixer
+// thread of their own that starts with the first call that plays. Without an audio device
+// loading still works, playSound and playMusicFile fail with "no audio device" at once, and
+// the other calls do nothing; the device is looked for again every few seconds.
+
+// Reads a WAV (PCM 8-32 bits, float, IMA ADPCM) or OGG Vorbis file into *dst, whole.
+// Returns false, reporting why (lastError), with *dst as it was.
+bool loadSoundFile(SOUND* dst, const wchar_t* path);
+// Reads a sound resource of the program (type and name as FindResourceW takes them) into *dst.
+// Returns false, reporting why (lastError), with *dst as it was.
+bool loadSoundResource(SOUND* dst, const wchar_t* type, const wchar_t* name);
+// Starts a new voice playing the sound; returns its number (above 0), or 0, reporting why.
+// volume 0..4 (1 as recorded), pan -1 (left) .. 1 (right) as a balance (at 0 both sides
+// get the whole volume), pitch 1/16..16 (2: an octave up, twice as fast). Values outside
+// are clamped; NaN counts as 0 for volume and pan and as 1 for pitch.
+int playSound(const SOUND* sound, float volume = 1.0f, float pan = 0.0f, float pitch = 1.0f);
+// Stops a voice; a voice never given or already ended is ignored. Any thread may call it.
+void stopVoice(int voice);
+// True while the voice plays; false for voices ended, stopped or never given.
+bool isVoicePlaying(int voice);
+// Makes a playing voice start again from its beginning when it ends, or stop looping.
+void setVoiceLooping(int voice, bool looping);
+// Stops every voice; the music plays on.
+void stopAllSounds();
+// Scales everything played, voices and music (0..4, 1 at first; NaN counts as 1).
+void setMasterVolume(float volume);
+// Streams a long WAV or OGG file as the music, decoded ahead on the mixer thread, replacing
+// any music playing; loop: again from the start without a gap. False, reporting why, if the
+// file cannot be opened or there is no audio device.
+bool playMusicFile(const wchar_t* path, bool loop = true);
+// Stops the music; does nothing when none plays.
+void stopMusic();
+// Holds the music where it is (true) or lets it go on (false).
+void pauseMusic(bool paused);
+// Scales the music alone (0..4, 1 at first; NaN counts as 1).
+void setMusicVolume(float volume);
 
 }  // namespace Slate
