@@ -113,6 +113,7 @@ void IMAGE::resetDefaults() {
   fillColor = RGB(255, 255, 255);
   fillStyle.style = BS_SOLID;  // the hatch is kept
   fillStyle.clearPattern();
+  spriteTint = RGB(255, 255, 255);
   applyDefaultDcState(dc, bkColor, transform);
 }
 
@@ -156,7 +157,10 @@ IMAGE& IMAGE::operator=(const IMAGE& src) {
   if (&src == this) return *this;
   resize(src.width, src.height);
   // An empty source has no pixels to give; the destination keeps its own.
-  if (src.bitmap && bitmap) BitBlt(dc, 0, 0, width, height, src.dc, 0, 0, SRCCOPY);
+  if (src.bitmap && bitmap) {
+    BitBlt(dc, 0, 0, width, height, src.dc, 0, 0, SRCCOPY);
+    hasAlpha = src.hasAlpha;  // the copy carries the top byte; it means what it meant
+  }
   return *this;
 }
 

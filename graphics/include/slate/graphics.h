@@ -55,6 +55,12 @@ class FILLSTYLE {
 
 // A 32-bit top-down pixel surface with its own memory device context and drawing state.
 // Pixels are 0x00RRGGBB (the reverse of a COLORREF); pixel (x, y) is pixels[y * width + x].
+// An image with alpha (imageHasAlpha) holds 0xAARRGGBB, straight alpha in the top byte.
+// GDI has no alpha: Windows documents the top byte as unused, and under Wine the shapes,
+// lines, text, putPixel and floodFill write 0 there (transparent, on an image with alpha) in
+// each pixel they touch; drawImage with SRCCOPY and captureImage copy it. clearDevice gives
+// a grey background's byte (white: 0xFF, opaque) and 0 for other colours. Draw on an image
+// with alpha with the sprite calls, or set its alpha through getImageBuffer.
 // Each image keeps its own colours, styles, font, origin and position: setting them while one
 // image is the target changes that image only, and they are back when it is the target again.
 class IMAGE {
@@ -81,6 +87,8 @@ class IMAGE {
   DWORD* pixels;
   LINESTYLE lineStyle;
   FILLSTYLE fillStyle;
+  bool hasAlpha = false;                // the top byte is alpha: imageHasAlpha, useImageAlpha
+  COLORREF spriteTint = RGB(255, 255, 255);  // what the drawSprite calls multiply by
 };
 
 // One mouse event, as the window procedure saw it.
@@ -253,7 +261,14 @@ double waitForNextFrame(int fps);
 // Makes image the current target, or the window for null; the image must outlive its turn.
 void setDrawTarget(IMAGE* image);
 // Returns the pixels of image (null: the window's back buffer); null for an empty image.
+// 0x00RRGGBB, or 0xAARRGGBB with straight (not premultiplied) alpha in an image with alpha.
 DWORD* getImageBuffer(IMAGE* image);
+// True when image's top byte is alpha (a picture loaded with transparency, or useImageAlpha).
+// False for null (the window, which is always opaque) and for images without alpha.
+bool imageHasAlpha(const IMAGE* image);
+// Makes image's top byte its alpha (on) or a byte that means nothing (off); pixels unchanged.
+// For sprites built through getImageBuffer. Null (the window) is ignored.
+void useImageAlpha(IMAGE* image, bool on);
 // Resizes image (null: the back buffer), keeping its pixels top-left; new ones get bkColor.
 // A width or height not above 0, or a surface that cannot be made, changes nothing.
 void resizeImage(IMAGE* image, int width, int height);
@@ -282,7 +297,9 @@ void endBufferedDrawing(int left, int top, int right, int bottom);
 // A null dst or a size not above 0 changes nothing.
 void captureImage(IMAGE* dst, int srcX, int srcY, int width, int height);
 // Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...).
-// A null or empty src draws nothing.
+// A null or empty src draws nothing. The raster operation ignores alpha: SRCCOPY copies the
+// top byte as it is, the others combine it bit by bit; drawSprite draws with transparency.
+// The target's origin and scale (setAspectRatio) apply, so a scale stretches or shrinks src.
 void drawImage(int x, int y, const IMAGE* src, DWORD rop);
 // Draws src's width x height block at (srcX, srcY) at (x, y) with the raster operation rop.
 // A null or empty src, or a size not above 0, draws nothing.
@@ -294,11 +311,51 @@ void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int 
 void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool autoSize,
                  bool highQuality);
 
+// == Sprites: drawing with transparency ==
+// The sprite calls blend into the target's pixels with our own code, honouring its origin,
+// scale (setAspectRatio) and clip region as drawImage does. Source-over: each channel
+// becomes (src * a + dst * (255 - a)) / 255 rounded, a = the sprite's alpha x opacity / 255
+// (255 for a sprite without alpha); a = 255 copies the sprite's colour exactly, a = 0 leaves
+// the target exactly. A target with alpha composes its alpha too (source-over); a target
+// without it, and the window, stay opaque. A null or empty sprite, an opacity not above 0,
+// a size not above 0 or a block outside the sprite draws nothing; a sprite that is the
+// target is drawn from a copy. Flags other than SPRITE_* are ignored.
+
+// Flags of drawSpriteRegion and drawSpriteRotated; or them together.
+enum : int {
+  SPRITE_FLIP_X = 1,  // mirrored left to right
+  SPRITE_FLIP_Y = 2,  // mirrored top to bottom
+  SPRITE_SMOOTH = 4,  // bilinear when enlarging or turning (default: the nearest pixel)
+  SPRITE_ADD = 8,     // added to the target (light, particles) instead of source-over
+};
+
+// Draws all of sprite with its top-left corner at (x, y), with its alpha times opacity / 255.
+void drawSprite(int x, int y, const IMAGE* sprite, int opacity = 255);
+// Draws sprite's srcWidth x srcHeight block at (srcX, srcY) (a sheet's frame) scaled to
+// width x height at (x, y). Shrinking averages the pixels each one covers; a block partly
+// outside the sprite is cut to it.
+void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX,
+                      int srcY, int srcWidth, int srcHeight, int flags = 0, int opacity = 255);
+// Draws all of sprite scaled by scale and turned counter-clockwise by radians about its
+// centre, which lands on (centerX, centerY). A non-finite angle, or a scale not above 0 or
+// non-finite, draws nothing. With unequal x and y scales the mean of the two applies.
+void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double radians,
+                       double scale = 1.0, int flags = 0, int opacity = 255);
+// Sets the colour the sprite calls multiply each channel by (WHITE: unchanged), as drawing
+// state of the current image; resetDefaults puts back WHITE. The top byte is ignored.
+void setSpriteTint(COLORREF color);
+// Returns the sprite tint of the current image.
+COLORREF getSpriteTint();
+
 // == Loading and saving pictures ==
 
 // Loads the program's picture resource (type, name) into dst (null: the window), at width x
 // height (natural size when either is not above 0), resizing dst to fit if resize is true.
 // A missing resource or a picture that does not decode leaves dst as it was; nothing is reported.
+// A picture with transparency (PNG alpha, a GIF's transparent colour, a 32-bit BMP with an
+// alpha mask) keeps it: dst gets alpha, transparent pixels keep their colour; the window,
+// which has none, gets the picture over black. A picture drawn at a smaller size averages
+// the pixels each one covers. Pictures without transparency load as before, top byte 0.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
 // Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
@@ -348,7 +405,8 @@ void setPolyFillMode(int mode);
 void setOrigin(int x, int y);
 // Reads the x and y scale of drawing; a null pointer is skipped.
 void getAspectRatio(float* xScale, float* yScale);
-// Scales all drawing by xScale and yScale; 0 or a non-finite scale is refused.
+// Scales all drawing by xScale and yScale, images too (drawImage stretches them, sampling
+// the nearest pixel; the sprite calls shrink by averaging); 0 or a non-finite scale is refused.
 void setAspectRatio(float xScale, float yScale);
 // Clips drawing to a copy of region, in device pixels; the caller keeps region.
 // A null region removes the clip without filling anything.
