@@ -63,6 +63,9 @@ void applyDefaultDcState(HDC dc, COLORREF bkColor, const XFORM& transform) {
   replaceObject(dc, CreateSolidBrush(RGB(255, 255, 255)));
   SetTextColor(dc, RGB(255, 255, 255));
   SetWorldTransform(dc, &transform);
+  // The default, BLACKONWHITE, ANDs together the pixels a shrinking transfer drops, which
+  // gives colours found nowhere in the picture; this keeps one of them.
+  SetStretchBltMode(dc, COLORONCOLOR);
   SelectClipRgn(dc, nullptr);
   const LOGFONTW font = defaultFont();
   replaceObject(dc, CreateFontIndirectW(&font));

@@ -51,16 +51,16 @@ struct DeviceBox {
 };
 
 bool drawable(const DeviceBox& box) {
-  return box.left >= -kDrawableLimit && box.top >= -kDrawableLimit &&
-         box.right <= kDrawableLimit && box.bottom <= kDrawableLimit;
+  return box.left >= -kDrawableLimit && box.top >= -kDrawableLimit && box.right <= kDrawableLimit &&
+         box.bottom <= kDrawableLimit;
 }
 
 // What a sprite call draws from: the sprite's pixels, or a copy of them when the sprite is
 // the target itself, so that no pixel is read after the same call has written it.
 struct SpriteSource {
   SpriteSource(const IMAGE& sprite, bool isTarget) {
-    surface = {reinterpret_cast<const std::uint32_t*>(sprite.pixels), sprite.width,
-               sprite.height, sprite.width, sprite.hasAlpha};
+    surface = {reinterpret_cast<const std::uint32_t*>(sprite.pixels), sprite.width, sprite.height,
+               sprite.width, sprite.hasAlpha};
     if (!isTarget) return;
     copy.assign(surface.pixels, surface.pixels + static_cast<size_t>(sprite.width) * sprite.height);
     surface.pixels = copy.data();
@@ -148,12 +148,12 @@ COLORREF getSpriteTint() {
 
 void drawSprite(int x, int y, const IMAGE* sprite, int opacity) {
   if (sprite == nullptr) return;
-  drawSpriteRegion(x, y, sprite->width, sprite->height, sprite, 0, 0, sprite->width,
-                   sprite->height, 0, opacity);
+  drawSpriteRegion(x, y, sprite->width, sprite->height, sprite, 0, 0, sprite->width, sprite->height,
+                   0, opacity);
 }
 
-void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX,
-                      int srcY, int srcWidth, int srcHeight, int flags, int opacity) {
+void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX, int srcY,
+                      int srcWidth, int srcHeight, int flags, int opacity) {
   if (!canDraw(sprite, opacity) || width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) {
     return;
   }
@@ -176,17 +176,18 @@ void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, 
                          std::llround(bottom)};
   if (!drawable(box) || box.right <= box.left || box.bottom <= box.top) return;
   const Pixel::SpriteBlend blend = blendOf(*graphContext.currentImage, flags, opacity);
-  drawOnTarget(sprite, box, [&](const Pixel::Surface& dst, const PixelRect& clip,
-                                const Pixel::ConstSurface& src) {
-    Pixel::drawSpritePixels(dst, clip, static_cast<int>(box.left), static_cast<int>(box.top),
-                            static_cast<int>(box.right - box.left),
-                            static_cast<int>(box.bottom - box.top), src, srcX, srcY, srcWidth,
-                            srcHeight, blend);
-  });
+  drawOnTarget(
+      sprite, box,
+      [&](const Pixel::Surface& dst, const PixelRect& clip, const Pixel::ConstSurface& src) {
+        Pixel::drawSpritePixels(dst, clip, static_cast<int>(box.left), static_cast<int>(box.top),
+                                static_cast<int>(box.right - box.left),
+                                static_cast<int>(box.bottom - box.top), src, srcX, srcY, srcWidth,
+                                srcHeight, blend);
+      });
 }
 
-void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double radians,
-                       double scale, int flags, int opacity) {
+void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double radians, double scale,
+                       int flags, int opacity) {
   if (!canDraw(sprite, opacity) || !std::isfinite(radians) || !std::isfinite(scale) ||
       !(scale > 0)) {
     return;
@@ -210,10 +211,11 @@ void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double rad
                          static_cast<long long>(std::ceil(cy + reachY))};
   if (!drawable(box)) return;
   const Pixel::SpriteBlend blend = blendOf(*graphContext.currentImage, flags, opacity);
-  drawOnTarget(sprite, box, [&](const Pixel::Surface& dst, const PixelRect& clip,
-                                const Pixel::ConstSurface& src) {
-    Pixel::drawSpriteRotatedPixels(dst, clip, cx, cy, src, radians, size, blend);
-  });
+  drawOnTarget(
+      sprite, box,
+      [&](const Pixel::Surface& dst, const PixelRect& clip, const Pixel::ConstSurface& src) {
+        Pixel::drawSpriteRotatedPixels(dst, clip, cx, cy, src, radians, size, blend);
+      });
 }
 
 }  // namespace Slate

@@ -87,7 +87,7 @@ class IMAGE {
   DWORD* pixels;
   LINESTYLE lineStyle;
   FILLSTYLE fillStyle;
-  bool hasAlpha = false;                // the top byte is alpha: imageHasAlpha, useImageAlpha
+  bool hasAlpha = false;                     // the top byte is alpha: imageHasAlpha, useImageAlpha
   COLORREF spriteTint = RGB(255, 255, 255);  // what the drawSprite calls multiply by
 };
 
@@ -334,8 +334,8 @@ void drawSprite(int x, int y, const IMAGE* sprite, int opacity = 255);
 // Draws sprite's srcWidth x srcHeight block at (srcX, srcY) (a sheet's frame) scaled to
 // width x height at (x, y). Shrinking averages the pixels each one covers; a block partly
 // outside the sprite is cut to it.
-void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX,
-                      int srcY, int srcWidth, int srcHeight, int flags = 0, int opacity = 255);
+void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX, int srcY,
+                      int srcWidth, int srcHeight, int flags = 0, int opacity = 255);
 // Draws all of sprite scaled by scale and turned counter-clockwise by radians about its
 // centre, which lands on (centerX, centerY). A non-finite angle, or a scale not above 0 or
 // non-finite, draws nothing. With unequal x and y scales the mean of the two applies.
