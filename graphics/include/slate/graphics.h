@@ -367,6 +367,7 @@ bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool 
 // reports why and leaves no partial file and every file as it was: a null path, an unknown
 // extension, a missing folder, a folder or read-only file as target, an empty image or no
 // window, a path too long. Call it from the thread that draws on the image.
+// A PNG keeps the alpha of an image with alpha; BMP and JPEG files are opaque.
 bool saveImageFile(const IMAGE* image, const wchar_t* path);
 
 // == Colours, modes and state ==
