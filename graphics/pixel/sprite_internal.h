@@ -121,6 +121,95 @@ inline uint32_t div255(uint32_t x) {
 
 }  // namespace
 
+// A drawSpritePixels call's checked arguments: the two axes and the destination pixels
+// that may be drawn, [x0, x1) x [y0, y1) (clip, surface and destination rectangle).
+struct BlockSetup {
+  Axis ax, ay;
+  int64_t x0, y0, x1, y1;
+};
+
+// A drawSpriteRotatedPixels call's checked arguments: the inverse mapping and the box of
+// destination pixels that may be drawn.
+struct TurnSetup {
+  double cosS, sinS, X0, Y0;
+  int64_t x0, y0, x1, y1;
+};
+
+namespace {
+
+inline void clipToSurface(int width, int height, const PixelRect& clip, int64_t* x0, int64_t* y0,
+                          int64_t* x1, int64_t* y1) {
+  *x0 = clip.left > 0 ? clip.left : 0;
+  *y0 = clip.top > 0 ? clip.top : 0;
+  *x1 = clip.right < width ? clip.right : width;
+  *y1 = clip.bottom < height ? clip.bottom : height;
+}
+
+inline bool prepareBlock(const Surface& dst, const PixelRect& clip, int dstX, int dstY, int dstW,
+                         int dstH, const ConstSurface& src, int srcX, int srcY, int srcW, int srcH,
+                         int flags, BlockSetup* b) {
+  if (!surfaceValid(dst.pixels, dst.width, dst.height, dst.stride) ||
+      !surfaceValid(src.pixels, src.width, src.height, src.stride))
+    return false;
+  if (dstW <= 0 || dstH <= 0 || srcW <= 0 || srcH <= 0) return false;
+  const bool smooth = (flags & kSpriteSmooth) != 0;
+  auto axis = [smooth](int start, int srcLen, int dstLen, int size) {
+    Axis a;
+    a.start = start;
+    a.srcLen = srcLen;
+    a.dstLen = dstLen;
+    a.lo = start > 0 ? start : 0;
+    const int64_t end = int64_t(start) + srcLen;
+    a.hi = int(end < size ? end : size);
+    a.filter = filterFor(srcLen, dstLen, smooth);
+    return a;
+  };
+  b->ax = axis(srcX, srcW, dstW, src.width);
+  b->ay = axis(srcY, srcH, dstH, src.height);
+  if (b->ax.lo >= b->ax.hi || b->ay.lo >= b->ay.hi) return false;  // the block misses src
+  clipToSurface(dst.width, dst.height, clip, &b->x0, &b->y0, &b->x1, &b->y1);
+  if (b->x0 < dstX) b->x0 = dstX;
+  if (b->y0 < dstY) b->y0 = dstY;
+  if (b->x1 > int64_t(dstX) + dstW) b->x1 = int64_t(dstX) + dstW;
+  if (b->y1 > int64_t(dstY) + dstH) b->y1 = int64_t(dstY) + dstH;
+  return true;
+}
+
+// Column k of the destination rectangle for destination x, flips applied.
+inline int64_t columnOf(int64_t x, int64_t dstX, int64_t dstW, bool flip) {
+  return flip ? dstX + dstW - 1 - x : x - dstX;
+}
+
+inline bool prepareTurn(const Surface& dst, const PixelRect& clip, double centerX, double centerY,
+                        const ConstSurface& src, double radians, double scale, TurnSetup* t) {
+  if (!surfaceValid(dst.pixels, dst.width, dst.height, dst.stride) ||
+      !surfaceValid(src.pixels, src.width, src.height, src.stride))
+    return false;
+  if (!std::isfinite(radians) || !std::isfinite(scale) || !(scale > 0) || !std::isfinite(centerX) ||
+      !std::isfinite(centerY))
+    return false;
+  const int W = src.width, H = src.height;
+  const double a = -radians;
+  t->cosS = std::cos(a) / scale;
+  t->sinS = std::sin(a) / scale;
+  t->X0 = W * 0.5 - (t->cosS * centerX + t->sinS * centerY);
+  t->Y0 = H * 0.5 + (t->sinS * centerX - t->cosS * centerY);
+  // Only the square about the centre that holds the turned sprite can be touched; every
+  // pixel in it still gets the exact test. Bounds are clamped in double before any
+  // conversion to an integer.
+  const double reach = 0.5 * std::sqrt(double(W) * W + double(H) * H) * scale + 2;
+  clipToSurface(dst.width, dst.height, clip, &t->x0, &t->y0, &t->x1, &t->y1);
+  const double bx0 = std::floor(centerX - reach), bx1 = std::ceil(centerX + reach) + 1;
+  const double by0 = std::floor(centerY - reach), by1 = std::ceil(centerY + reach) + 1;
+  if (bx0 > double(t->x0)) t->x0 = int64_t(std::fmin(bx0, double(t->x1)));
+  if (bx1 < double(t->x1)) t->x1 = int64_t(std::fmax(bx1, double(t->x0)));
+  if (by0 > double(t->y0)) t->y0 = int64_t(std::fmin(by0, double(t->y1)));
+  if (by1 < double(t->y1)) t->y1 = int64_t(std::fmax(by1, double(t->y0)));
+  return true;
+}
+
+}  // namespace
+
 // Everything a blend needs besides the pixels, worked out once per call.
 struct BlendParams {
   uint32_t opacity;  // 0-255

@@ -75,54 +75,24 @@ Sample sampleBlock(const ConstSurface& src, const Axis& ax, const Axis& ay, int6
           uint32_t(roundDiv(C[2], A))};
 }
 
-// The destination clip cut to the surface, as 64-bit bounds.
-void clipBounds(const Surface& dst, const PixelRect& clip, int64_t* x0, int64_t* y0, int64_t* x1,
-                int64_t* y1) {
-  *x0 = std::max(0, clip.left);
-  *y0 = std::max(0, clip.top);
-  *x1 = std::min(dst.width, clip.right);
-  *y1 = std::min(dst.height, clip.bottom);
-}
-
 }  // namespace
 
 bool drawSpritePixelsReference(const Surface& dst, const PixelRect& clip, int dstX, int dstY,
                                int dstW, int dstH, const ConstSurface& src, int srcX, int srcY,
                                int srcW, int srcH, const SpriteBlend& blend) {
-  if (!surfaceValid(dst.pixels, dst.width, dst.height, dst.stride) ||
-      !surfaceValid(src.pixels, src.width, src.height, src.stride))
+  BlockSetup b;
+  if (!prepareBlock(dst, clip, dstX, dstY, dstW, dstH, src, srcX, srcY, srcW, srcH, blend.flags,
+                    &b))
     return false;
-  if (dstW <= 0 || dstH <= 0 || srcW <= 0 || srcH <= 0) return false;
-  Axis ax, ay;
-  ax.start = srcX;
-  ax.srcLen = srcW;
-  ax.dstLen = dstW;
-  ax.lo = std::max(srcX, 0);
-  ax.hi = int(std::min<int64_t>(int64_t(srcX) + srcW, src.width));
-  ay.start = srcY;
-  ay.srcLen = srcH;
-  ay.dstLen = dstH;
-  ay.lo = std::max(srcY, 0);
-  ay.hi = int(std::min<int64_t>(int64_t(srcY) + srcH, src.height));
-  if (ax.lo >= ax.hi || ay.lo >= ay.hi) return false;  // the block misses the source
-  const bool smooth = (blend.flags & kSpriteSmooth) != 0;
-  ax.filter = filterFor(srcW, dstW, smooth);
-  ay.filter = filterFor(srcH, dstH, smooth);
-
-  int64_t cx0, cy0, cx1, cy1;
-  clipBounds(dst, clip, &cx0, &cy0, &cx1, &cy1);
-  cx0 = std::max<int64_t>(cx0, dstX);
-  cy0 = std::max<int64_t>(cy0, dstY);
-  cx1 = std::min<int64_t>(cx1, int64_t(dstX) + dstW);
-  cy1 = std::min<int64_t>(cy1, int64_t(dstY) + dstH);
-  for (int64_t y = cy0; y < cy1; ++y) {
+  const Axis &ax = b.ax, &ay = b.ay;
+  for (int64_t y = b.y0; y < b.y1; ++y) {
     // Flipping mirrors the destination rectangle: its last row samples where the first would.
-    const int64_t ky = (blend.flags & kSpriteFlipY) ? dstY + int64_t(dstH) - 1 - y : y - dstY;
-    int sy0, sy1;
+    const int64_t ky = columnOf(y, dstY, dstH, (blend.flags & kSpriteFlipY) != 0);
+    int sy0 = 0, sy1 = 0;
     if (!axisRange(ay, ky, &sy0, &sy1)) continue;
-    for (int64_t x = cx0; x < cx1; ++x) {
-      const int64_t kx = (blend.flags & kSpriteFlipX) ? dstX + int64_t(dstW) - 1 - x : x - dstX;
-      int sx0, sx1;
+    for (int64_t x = b.x0; x < b.x1; ++x) {
+      const int64_t kx = columnOf(x, dstX, dstW, (blend.flags & kSpriteFlipX) != 0);
+      int sx0 = 0, sx1 = 0;
       if (!axisRange(ax, kx, &sx0, &sx1)) continue;
       const Sample s = sampleBlock(src, ax, ay, kx, ky, sx0, sx1, sy0, sy1);
       uint32_t& d = dst.pixels[size_t(y) * size_t(dst.stride) + size_t(x)];
@@ -135,35 +105,14 @@ bool drawSpritePixelsReference(const Surface& dst, const PixelRect& clip, int ds
 bool drawSpriteRotatedPixelsReference(const Surface& dst, const PixelRect& clip, double centerX,
                                       double centerY, const ConstSurface& src, double radians,
                                       double scale, const SpriteBlend& blend) {
-  if (!surfaceValid(dst.pixels, dst.width, dst.height, dst.stride) ||
-      !surfaceValid(src.pixels, src.width, src.height, src.stride))
-    return false;
-  if (!std::isfinite(radians) || !std::isfinite(scale) || !(scale > 0) || !std::isfinite(centerX) ||
-      !std::isfinite(centerY))
-    return false;
+  TurnSetup t;
+  if (!prepareTurn(dst, clip, centerX, centerY, src, radians, scale, &t)) return false;
   const int W = src.width, H = src.height;
-  const double a = -radians;
-  const double cosS = std::cos(a) / scale, sinS = std::sin(a) / scale;
-  const double X0 = W * 0.5 - (cosS * centerX + sinS * centerY);
-  const double Y0 = H * 0.5 + (sinS * centerX - cosS * centerY);
-
-  // Only the square about the centre that holds the turned sprite can be touched; every
-  // pixel in it still gets the exact test below. Bounds are clamped in double before any
-  // conversion to int.
-  const double reach = 0.5 * std::sqrt(double(W) * W + double(H) * H) * scale + 2;
-  int64_t cx0, cy0, cx1, cy1;
-  clipBounds(dst, clip, &cx0, &cy0, &cx1, &cy1);
-  const double bx0 = std::floor(centerX - reach), bx1 = std::ceil(centerX + reach) + 1;
-  const double by0 = std::floor(centerY - reach), by1 = std::ceil(centerY + reach) + 1;
-  if (bx0 > double(cx0)) cx0 = int64_t(std::min(bx0, double(cx1)));
-  if (bx1 < double(cx1)) cx1 = int64_t(std::max(bx1, double(cx0)));
-  if (by0 > double(cy0)) cy0 = int64_t(std::min(by0, double(cy1)));
-  if (by1 < double(cy1)) cy1 = int64_t(std::max(by1, double(cy0)));
-
+  const double cosS = t.cosS, sinS = t.sinS, X0 = t.X0, Y0 = t.Y0;
   const bool smooth = (blend.flags & kSpriteSmooth) != 0;
-  for (int64_t i = cy0; i < cy1; ++i) {
+  for (int64_t i = t.y0; i < t.y1; ++i) {
     const double iSin = double(i) * sinS, iCos = double(i) * cosS;
-    for (int64_t j = cx0; j < cx1; ++j) {
+    for (int64_t j = t.x0; j < t.x1; ++j) {
       double sx = (iSin + double(j) * cosS) + X0;
       double sy = (iCos - double(j) * sinS) + Y0;
       // Flips mirror the sprite before it turns: pixel n trades places with pixel W-1-n.
