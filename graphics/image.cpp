@@ -67,6 +67,7 @@ void applyDefaultDcState(HDC dc, COLORREF bkColor, const XFORM& transform) {
   // gives colours found nowhere in the picture; this keeps one of them.
   SetStretchBltMode(dc, COLORONCOLOR);
   SelectClipRgn(dc, nullptr);
+  noteClipRegionChanged();
   const LOGFONTW font = defaultFont();
   replaceObject(dc, CreateFontIndirectW(&font));
 }

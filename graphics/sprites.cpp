@@ -21,7 +21,7 @@ using Pixel::PixelRect;
 
 // The clip region of dc in device pixels, cut to the surface; the whole surface when it has
 // none. An empty region clips everything away.
-std::vector<PixelRect> clipRects(HDC dc, int width, int height) {
+std::vector<PixelRect> readClipRects(HDC dc, int width, int height) {
   std::vector<PixelRect> rects;
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   if (region == nullptr || GetClipRgn(dc, region) != 1) {
@@ -43,6 +43,27 @@ std::vector<PixelRect> clipRects(HDC dc, int width, int height) {
   }
   DeleteObject(region);
   return rects;
+}
+
+// The same, read again only when a clip region was set anywhere since, or for another
+// context or size: a bunnymark frame draws thousands of sprites under one clip.
+const std::vector<PixelRect>& clipRects(HDC dc, int width, int height) {
+  struct Kept {
+    HDC dc = nullptr;
+    int width = 0, height = 0;
+    unsigned changes = 0;
+    std::vector<PixelRect> rects;
+  };
+  static thread_local Kept kept;
+  const unsigned changes = clipRegionChanges.load(std::memory_order_relaxed);
+  if (kept.dc != dc || kept.width != width || kept.height != height || kept.changes != changes) {
+    kept.rects = readClipRects(dc, width, height);
+    kept.dc = dc;
+    kept.width = width;
+    kept.height = height;
+    kept.changes = changes;
+  }
+  return kept.rects;
 }
 
 // A rectangle in device pixels, as long long so that no corner overflows on the way.
