@@ -132,6 +132,14 @@ enum : int {
   WAIT_FOR_ANY = 0x7,
 };
 
+// Flags of drawSpriteRegion and drawSpriteRotated; or them together.
+enum : int {
+  SPRITE_FLIP_X = 1,  // mirrored left to right
+  SPRITE_FLIP_Y = 2,  // mirrored top to bottom
+  SPRITE_SMOOTH = 4,  // bilinear when enlarging or turning (default: the nearest pixel)
+  SPRITE_ADD = 8,     // added to the target (light, particles) instead of source-over
+};
+
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
 // (0x00BBGGRR) for every colour argument below.
 constexpr COLORREF BLACK = RGB(0, 0, 0);
@@ -260,8 +268,8 @@ double waitForNextFrame(int fps);
 
 // Makes image the current target, or the window for null; the image must outlive its turn.
 void setDrawTarget(IMAGE* image);
-// Returns the pixels of image (null: the window's back buffer); null for an empty image.
-// 0x00RRGGBB, or 0xAARRGGBB with straight (not premultiplied) alpha in an image with alpha.
+// Returns the pixels of image (null: the window's back buffer), 0x00RRGGBB, or 0xAARRGGBB
+// with straight (not premultiplied) alpha in an image with alpha; null for an empty image.
 DWORD* getImageBuffer(IMAGE* image);
 // True when image's top byte is alpha (a picture loaded with transparency, or useImageAlpha).
 // False for null (the window, which is always opaque) and for images without alpha.
@@ -293,12 +301,14 @@ void endBufferedDrawing(int left, int top, int right, int bottom);
 
 // == Transfer and rotation ==
 
-// Copies the target's width x height block at (srcX, srcY) into dst, which takes that size.
+// Copies the target's width x height block at (srcX, srcY) into dst, which takes that size
+// and the target's alpha, if it has any.
 // A null dst or a size not above 0 changes nothing.
 void captureImage(IMAGE* dst, int srcX, int srcY, int width, int height);
-// Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...).
-// A null or empty src draws nothing. The raster operation ignores alpha: SRCCOPY copies the
-// top byte as it is, the others combine it bit by bit; drawSprite draws with transparency.
+// Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...),
+// which takes no account of alpha (drawSprite does).
+// A null or empty src draws nothing. SRCCOPY copies the top byte as it is, the other raster
+// operations combine it bit by bit.
 // The target's origin and scale (setAspectRatio) apply, so a scale stretches or shrinks src.
 void drawImage(int x, int y, const IMAGE* src, DWORD rop);
 // Draws src's width x height block at (srcX, srcY) at (x, y) with the raster operation rop.
@@ -321,24 +331,16 @@ void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool 
 // a size not above 0 or a block outside the sprite draws nothing; a sprite that is the
 // target is drawn from a copy. Flags other than SPRITE_* are ignored.
 
-// Flags of drawSpriteRegion and drawSpriteRotated; or them together.
-enum : int {
-  SPRITE_FLIP_X = 1,  // mirrored left to right
-  SPRITE_FLIP_Y = 2,  // mirrored top to bottom
-  SPRITE_SMOOTH = 4,  // bilinear when enlarging or turning (default: the nearest pixel)
-  SPRITE_ADD = 8,     // added to the target (light, particles) instead of source-over
-};
-
 // Draws all of sprite with its top-left corner at (x, y), with its alpha times opacity / 255.
 void drawSprite(int x, int y, const IMAGE* sprite, int opacity = 255);
-// Draws sprite's srcWidth x srcHeight block at (srcX, srcY) (a sheet's frame) scaled to
-// width x height at (x, y). Shrinking averages the pixels each one covers; a block partly
-// outside the sprite is cut to it.
+// Draws sprite's srcWidth x srcHeight block at (srcX, srcY) (a sheet's frame) with its
+// alpha, scaled to width x height at (x, y). Shrinking averages the pixels each one covers; a block
+// partly outside the sprite is cut to it.
 void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX, int srcY,
                       int srcWidth, int srcHeight, int flags = 0, int opacity = 255);
-// Draws all of sprite scaled by scale and turned counter-clockwise by radians about its
-// centre, which lands on (centerX, centerY). A non-finite angle, or a scale not above 0 or
-// non-finite, draws nothing. With unequal x and y scales the mean of the two applies.
+// Draws all of sprite with its alpha, scaled by scale and turned counter-clockwise by
+// radians about its centre, which lands on (centerX, centerY). A non-finite angle, or a scale not
+// above 0 or non-finite, draws nothing. With unequal x and y scales the mean of the two applies.
 void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double radians,
                        double scale = 1.0, int flags = 0, int opacity = 255);
 // Sets the colour the sprite calls multiply each channel by (WHITE: unchanged), as drawing
@@ -349,8 +351,9 @@ COLORREF getSpriteTint();
 
 // == Loading and saving pictures ==
 
-// Loads the program's picture resource (type, name) into dst (null: the window), at width x
-// height (natural size when either is not above 0), resizing dst to fit if resize is true.
+// Loads the program's picture resource (type, name) into dst (null: the window), with its
+// transparency, at width x height (natural size when either is not above 0), resizing dst to
+// fit if resize is true.
 // A missing resource or a picture that does not decode leaves dst as it was; nothing is reported.
 // A picture with transparency (PNG alpha, a GIF's transparent colour, a 32-bit BMP with an
 // alpha mask) keeps it: dst gets alpha, transparent pixels keep their colour; the window,
@@ -358,9 +361,10 @@ COLORREF getSpriteTint();
 // the pixels each one covers. Pictures without transparency load as before, top byte 0.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
-// Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
-// resource, and returns true when dst now holds it. A null path or a missing, empty, oversized
-// (over 256 MB), unreadable, non-file or undecodable file leaves dst as it was and reports why.
+// Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF), with its transparency, as
+// loadImageResource loads a resource, and returns true when dst now holds it. A null path or a
+// missing, empty, oversized (over 256 MB), unreadable, non-file or undecodable file leaves dst as
+// it was and reports why.
 bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
 // Saves image (null: the window's back buffer, what it shows) as path, typed by its extension:
 // .bmp, .png, .jpg or .jpeg (any case); returns true when the whole file is in place. Failure
