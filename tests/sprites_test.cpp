@@ -6,6 +6,7 @@
 
 #include <slate/pixel/sprite.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -48,6 +49,7 @@ std::wstring tempPath(const wchar_t* name) {
 
 // Encodes 32-bit straight-alpha pixels through the imaging component.
 bool writePng(const std::wstring& path, const std::vector<std::uint32_t>& pixels) {
+  const UINT side = static_cast<UINT>(std::lround(std::sqrt(double(pixels.size()))));  // square
   ComApartment apartment;
   IWICImagingFactory* factory = nullptr;
   IWICStream* stream = nullptr;
@@ -62,11 +64,11 @@ bool writePng(const std::wstring& path, const std::vector<std::uint32_t>& pixels
       SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
       SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
       SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
-      SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(kSize, kSize)) &&
+      SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(side, side)) &&
       SUCCEEDED(frame->SetPixelFormat(&format)) &&
       IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA) &&
       SUCCEEDED(
-          frame->WritePixels(kSize, kSize * 4, kSize * kSize * 4,
+          frame->WritePixels(side, side * 4, side * side * 4,
                              reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(pixels.data())))) &&
       SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, stream, factory}) {
@@ -159,6 +161,75 @@ TEST(SpriteLoading, OpaquePicturesAndTheWindowStayWithoutAlpha) {
   EXPECT_FALSE(imageHasAlpha(nullptr));
   useImageAlpha(nullptr, true);
   EXPECT_FALSE(imageHasAlpha(nullptr));
+}
+
+// ---- Shrinking ----------------------------------------------------------------------------
+
+// A smooth 32 x 32 picture: every way of drawing it at 20 x 20 must give pixels within the
+// range of the source pixels under each (widened by one, for GDI's own choice of pixel).
+// GDI's default stretch mode, BLACKONWHITE, ANDs dropped pixels together and fails this.
+TEST(SpriteShrinking, EveryWayOfShrinkingKeepsTheColours) {
+  std::vector<std::uint32_t> smooth(32 * 32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const int blue = 128 + static_cast<int>(100 * std::sin((x + y) / 6.0));
+      smooth[y * 32 + x] = 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | blue;
+    }
+  }
+  IMAGE source(32, 32);
+  for (int i = 0; i < 32 * 32; ++i) source.pixels[i] = smooth[i] & 0x00FFFFFF;
+  const std::wstring path = tempPath(L"-smooth.png");
+  struct Way {
+    const char* name;
+    std::function<void(IMAGE*)> shrink;
+  };
+  const Way ways[] = {
+      {"setAspectRatio + drawImage",
+       [&](IMAGE* out) {
+         setDrawTarget(out);
+         setAspectRatio(0.625f, 0.625f);
+         drawImage(0, 0, &source, SRCCOPY);
+       }},
+      {"drawSpriteRegion",
+       [&](IMAGE* out) {
+         setDrawTarget(out);
+         drawSpriteRegion(0, 0, 20, 20, &source, 0, 0, 32, 32);
+       }},
+      {"loadImageFile at 20 x 20",
+       [&](IMAGE* out) { loadImageFile(out, path.c_str(), 20, 20, false); }},
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    // Opaque, then with a little transparency, which loading averages itself.
+    if (pass == 1) smooth[0] = 0x80000000u;
+    ASSERT_TRUE(writePng(path, smooth));
+    for (const Way& way : ways) {
+      IMAGE out(20, 20);
+      way.shrink(&out);
+      setDrawTarget(nullptr);
+      GdiFlush();
+      int wrong = 0;
+      for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x) {
+          for (int shift = 0; shift < 24; shift += 8) {
+            int low = 255, high = 0;
+            for (int sy = std::max(0, y * 32 / 20 - 1); sy <= std::min(31, (y + 1) * 32 / 20 + 1);
+                 ++sy) {
+              for (int sx = std::max(0, x * 32 / 20 - 1); sx <= std::min(31, (x + 1) * 32 / 20 + 1);
+                   ++sx) {
+                const int v = smooth[sy * 32 + sx] >> shift & 0xFF;
+                low = std::min(low, v);
+                high = std::max(high, v);
+              }
+            }
+            const int v = out.pixels[y * 20 + x] >> shift & 0xFF;
+            wrong += v < low || v > high;
+          }
+        }
+      }
+      EXPECT_EQ(wrong, 0) << way.name << " pass " << pass;
+    }
+  }
+  DeleteFileW(path.c_str());
 }
 
 // ---- Drawing ------------------------------------------------------------------------------
