@@ -172,57 +172,49 @@ TEST(SpriteShrinking, EveryWayOfShrinkingKeepsTheColours) {
 enum class Target { Image, ImageWithAlpha, BackBuffer, Window };
 enum class State { Plain, Origin, Scale, Clip };
 
-Pixel::SpriteBlend blendOf(int flags, int opacity, std::uint32_t tint = 0x00FFFFFF) {
-  Pixel::SpriteBlend blend;
-  blend.flags = flags, blend.opacity = opacity, blend.tint = tint;
-  return blend;
-}
-
-// One call, and the reference kernel given what it must amount to once the target's scale k
-// and origin (ox, oy) are applied.
+// One call: drawSpriteRotated when scale is set, drawSpriteRegion otherwise (drawSprite
+// when the sizes are the sprite's and no flags are given).
 struct DrawCase {
-  const char* name;
-  std::function<void(const IMAGE*)> draw;
-  std::function<void(const Pixel::Surface&, const Pixel::PixelRect&, const Pixel::ConstSurface&,
-                     int k, int ox, int oy)>
-      reference;
+  int x, y, width, height, srcX, srcY, srcWidth, srcHeight, flags, opacity;
+  COLORREF tint;
+  double radians, scale;
 };
 
 const DrawCase kDrawCases[] = {
-    {"drawSprite", [](const IMAGE* s) { drawSprite(5, 4, s); },
-     [](auto& d, auto& r, auto& s, int k, int ox, int oy) {
-       Pixel::drawSpritePixelsReference(d, r, 5 * k + ox, 4 * k + oy, kSize * k, kSize * k, s, 0, 0,
-                                        kSize, kSize, blendOf(0, 255));
-     }},
-    {"drawSprite, opacity 100, tinted",
-     [](const IMAGE* s) {
-       setSpriteTint(RGB(255, 128, 0));
-       drawSprite(-6, 20, s, 100);
-     },
-     [](auto& d, auto& r, auto& s, int k, int ox, int oy) {
-       Pixel::drawSpritePixelsReference(d, r, -6 * k + ox, 20 * k + oy, kSize * k, kSize * k, s, 0,
-                                        0, kSize, kSize, blendOf(0, 100, 0x00FF8000));
-     }},
-    {"drawSpriteRegion shrunk, flipped, added, unknown flag, opacity over 255",
-     [](const IMAGE* s) {
-       drawSpriteRegion(30, 2, 9, 7, s, 4, 2, 18, 16, SPRITE_FLIP_X | SPRITE_ADD | 0x100, 300);
-     },
-     [](auto& d, auto& r, auto& s, int k, int ox, int oy) {
-       Pixel::drawSpritePixelsReference(d, r, 30 * k + ox, 2 * k + oy, 9 * k, 7 * k, s, 4, 2, 18,
-                                        16, blendOf(SPRITE_FLIP_X | SPRITE_ADD, 255));
-     }},
-    {"drawSpriteRegion enlarged smoothly, flipped",
-     [](const IMAGE* s) { drawSpriteRegion(2, 10, 40, 30, s, 0, 0, 12, 12, 6); },
-     [](auto& d, auto& r, auto& s, int k, int ox, int oy) {
-       Pixel::drawSpritePixelsReference(d, r, 2 * k + ox, 10 * k + oy, 40 * k, 30 * k, s, 0, 0, 12,
-                                        12, blendOf(6, 255));
-     }},
-    {"drawSpriteRotated", [](const IMAGE* s) { drawSpriteRotated(25, 20, s, 0.7, 1.5, 4, 200); },
-     [](auto& d, auto& r, auto& s, int k, int ox, int oy) {
-       Pixel::drawSpriteRotatedPixelsReference(d, r, 25.0 * k + ox, 20.0 * k + oy, s, 0.7, 1.5 * k,
-                                               blendOf(SPRITE_SMOOTH, 200));
-     }},
+    {5, 4, kSize, kSize, 0, 0, kSize, kSize, 0, 255, WHITE, 0, 0},
+    {-6, 20, kSize, kSize, 0, 0, kSize, kSize, 0, 100, RGB(255, 128, 0), 0, 0},
+    {30, 2, 9, 7, 4, 2, 18, 16, SPRITE_FLIP_X | SPRITE_ADD | 0x100, 300, WHITE, 0, 0},
+    {2, 10, 40, 30, 0, 0, 12, 12, SPRITE_SMOOTH | SPRITE_FLIP_Y, 255, WHITE, 0, 0},
+    {25, 20, 0, 0, 0, 0, 0, 0, SPRITE_SMOOTH, 200, RGB(90, 255, 255), 0.7, 1.5},
 };
+
+void drawCase(const DrawCase& c, const IMAGE* sprite) {
+  setSpriteTint(c.tint);
+  if (c.scale > 0) {
+    drawSpriteRotated(c.x, c.y, sprite, c.radians, c.scale, c.flags, c.opacity);
+  } else if (c.width == kSize && c.height == kSize && c.flags == 0) {
+    drawSprite(c.x, c.y, sprite, c.opacity);
+  } else {
+    drawSpriteRegion(c.x, c.y, c.width, c.height, sprite, c.srcX, c.srcY, c.srcWidth, c.srcHeight,
+                     c.flags, c.opacity);
+  }
+}
+
+// What the call must amount to once the target's scale k and origin (ox, oy) are applied.
+void referenceCase(const DrawCase& c, const Pixel::Surface& dst, const Pixel::PixelRect& clip,
+                   const Pixel::ConstSurface& src, int k, int ox, int oy) {
+  Pixel::SpriteBlend blend;
+  blend.flags = c.flags & 15, blend.opacity = std::min(c.opacity, 255);
+  blend.tint = (c.tint & 0xFF) << 16 | (c.tint & 0xFF00) | (c.tint >> 16 & 0xFF);
+  if (c.scale > 0) {
+    Pixel::drawSpriteRotatedPixelsReference(dst, clip, double(c.x) * k + ox, double(c.y) * k + oy,
+                                            src, c.radians, c.scale * k, blend);
+  } else {
+    Pixel::drawSpritePixelsReference(dst, clip, c.x * k + ox, c.y * k + oy, c.width * k,
+                                     c.height * k, src, c.srcX, c.srcY, c.srcWidth, c.srcHeight,
+                                     blend);
+  }
+}
 
 // A patterned background, opaque or with alphas of its own.
 void paintBackground(IMAGE& image, bool withAlpha) {
@@ -270,11 +262,12 @@ TEST_F(SpriteDrawing, EveryTargetGetsExactlyTheReferenceBlend) {
         Pixels32 want(image.pixels, image.pixels + image.width * image.height);
         const SlateTest::Pixels before =
             onWindow ? SlateTest::shownOnWindow() : SlateTest::Pixels();
-        c.reference({want.data(), image.width, image.height, image.width, image.hasAlpha}, clip,
-                    src, k, ox, oy);
-        c.draw(&sprite);
-        const std::string what = std::string(c.name) + ", target " + std::to_string(int(target)) +
-                                 ", state " + std::to_string(int(state));
+        referenceCase(c, {want.data(), image.width, image.height, image.width, image.hasAlpha},
+                      clip, src, k, ox, oy);
+        drawCase(c, &sprite);
+        const std::string what = "case " + std::to_string(&c - kDrawCases) + ", target " +
+                                 std::to_string(int(target)) + ", state " +
+                                 std::to_string(int(state));
         GdiFlush();
         EXPECT_EQ(std::memcmp(image.pixels, want.data(), want.size() * 4), 0) << what;
         if (onWindow) {  // unbuffered the window shows it at once; buffered, only at the flush
