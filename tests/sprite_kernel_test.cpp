@@ -153,10 +153,15 @@ TEST(SpriteKernel, RotatedEveryPathMatchesReference) {
     PixelRect clip;
   };
   const Rot rows[] = {
-      {30, 20, 0, 1, 0, kAll},        {30.5, 20.25, kPi / 2, 1, 0, kAll},
-      {30, 20, -0.7, 1.7, 4, kAll},   {-2, -3, 2.1, 0.6, 1, kAll},
-      {60, 43, 1e-9, 1, 4 | 2, kAll}, {30, 20, kPi, 2.5, 8, {6, 7, 40, 33}},
-      {30, 20, 100.0, 0.01, 4, kAll}, {30, 20, -3.0, 40, 4, {20, 10, 21, 30}},
+      {30, 20, 0, 1, 0, kAll},
+      {30.5, 20.25, kPi / 2, 1, 0, kAll},
+      {30, 20, -0.7, 1.7, 4, kAll},
+      {-2, -3, 2.1, 0.6, 1, kAll},
+      {60, 43, 1e-9, 1, 4 | 2, kAll},
+      {30, 20, kPi, 2.5, 8, {6, 7, 40, 33}},
+      {30, 20, 100.0, 0.01, 4, kAll},
+      {30, 20, -3.0, 40, 4, {20, 10, 21, 30}},
+      {2, 1, -2.69, 1.25e-131, 4 | 2, kAll},  // sums of 1e131 that cancel at the centre
   };
   for (int mode = 0; mode < 4; ++mode) {
     const ConstSurface src{sprite.data(), 23, 17, 23, (mode & 1) != 0};
@@ -225,6 +230,46 @@ TEST(SpriteKernel, ReferenceArithmetic) {
   ASSERT_TRUE(drawSpritePixelsReference(plain.surface(), kAll, 8, 9, 4, 2, src, 0, 0, 4, 2, {}));
   ASSERT_TRUE(drawSpriteRotatedPixelsReference(straight.surface(), kAll, 10, 10, src, 0, 1, {}));
   EXPECT_EQ(straight.words, plain.words);
+  Target smooth(20, 20, true, 0);
+  ASSERT_TRUE(drawSpriteRotatedPixelsReference(smooth.surface(), kAll, 10, 10, src, 0, 1,
+                                               {kSpriteSmooth, 255, 0xFFFFFF}));
+  EXPECT_EQ(smooth.words, plain.words);
+}
+
+// Scaling's weights on small pictures: bilinear in 1/256ths with its edges clamped, the
+// mirror of a flip, and an area mean in which a transparent pixel gives no colour.
+TEST(SpriteKernel, ReferenceScaling) {
+  const uint32_t ramp[2] = {0xFF000000, 0xFFFFFFFF}, clear[2] = {0x00FF0000, 0xFF0000FF};
+  struct Row {
+    const uint32_t* sprite;
+    bool spriteAlpha;
+    int dstW, flags;
+    std::vector<uint32_t> want;  // onto a transparent target with alpha
+  };
+  const Row rows[] = {
+      {ramp, true, 4, kSpriteSmooth, {0xFF000000, 0xFF404040, 0xFFBFBFBF, 0xFFFFFFFF}},
+      {ramp,
+       true,
+       4,
+       kSpriteSmooth | kSpriteFlipX,
+       {0xFFFFFFFF, 0xFFBFBFBF, 0xFF404040, 0xFF000000}},
+      {ramp, true, 3, 0, {0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF}},  // centre 1.0: pixel 1
+      {clear, true, 1, 0, {0x800000FF}},
+      {clear, false, 1, 0, {0xFF800080}},  // halves round up
+  };
+  for (const Row& r : rows) {
+    Target t(r.dstW, 1, true, 0);
+    for (int x = 0; x < r.dstW; ++x) t.at(x, 0) = 0;
+    const ConstSurface src{r.sprite, 2, 1, 2, r.spriteAlpha};
+    ASSERT_TRUE(drawSpritePixelsReference(t.surface(), kAll, 0, 0, r.dstW, 1, src, 0, 0, 2, 1,
+                                          {r.flags, 255, 0xFFFFFF}));
+    for (int x = 0; x < r.dstW; ++x) EXPECT_EQ(t.at(x, 0), r.want[size_t(x)]) << x;
+  }
+  // resizePixels enlarges with the same weights; without alpha all four bytes are averaged.
+  std::vector<uint32_t> out(4);
+  const uint32_t grey[2] = {0x00000000, 0x00FFFFFF};
+  ASSERT_TRUE(resizePixels({grey, 2, 1, 2, false}, {out.data(), 4, 1, 4, false}));
+  EXPECT_EQ(out, (std::vector<uint32_t>{0x00000000, 0x00404040, 0x00BFBFBF, 0x00FFFFFF}));
 }
 
 // Area averaging keeps every output channel within the range of the source pixels under

@@ -58,10 +58,19 @@ BlendParams paramsFor(const SpriteBlend& blend, bool srcAlpha, bool dstAlpha) {
   return p;
 }
 
-// round(n / d) through a double division: exact while 2n + d < 2^53, which every sum here
-// keeps (at most 2^28 pixels * 255 * 255 * weights), and far cheaper than a 64-bit divide.
-inline uint32_t roundDivExact(uint64_t n, uint64_t d) {
-  return uint32_t(double(2 * n + d) / double(2 * d));
+// round(n / d) = floor((2n + d) / 2d) through a double division: exact while 2n + d is
+// below 2^53 (then the quotient cannot round up to the next integer), which every sum here
+// keeps (at most 2^28 pixels * 255 * 255 * weights, below 2^46). Measured faster than one
+// reciprocal a pixel with integer corrections.
+inline uint32_t roundDivBy(uint64_t n, uint64_t d) {
+  return uint32_t(int64_t(double(2 * n + d) / double(2 * d)));
+}
+
+// One straight-alpha sample from its sums: alpha A / total, colours C / A.
+inline uint32_t sampleWord(uint64_t A, const uint64_t C[3], uint64_t total) {
+  if (A == 0) return 0;  // transparent: leaves the target as it is
+  return roundDivBy(A, total) << 24 | roundDivBy(C[0], A) << 16 | roundDivBy(C[1], A) << 8 |
+         roundDivBy(C[2], A);
 }
 
 // Positions [*d0, *d1) of [p0, p1) whose column is drawn on an unscaled axis, and the
@@ -195,9 +204,9 @@ void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& s
     std::fill(va.begin(), va.end(), 0);
     std::fill(vc.begin(), vc.end(), 0);
     uint64_t totalY = 0;
+    for (int j = sy0; j <= sy1; ++j) totalY += uint64_t(axisWeight(ay, ky, j));
     for (int j = sy0; j <= sy1; ++j) {
       const uint64_t w = uint64_t(axisWeight(ay, ky, j));
-      totalY += w;
       if (w == 0) continue;
       const uint32_t* row = src.pixels + size_t(j) * size_t(src.stride) + cmin;
       for (size_t i = 0; i < span; ++i) {
@@ -218,13 +227,7 @@ void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& s
         A += w[t] * va[i];
         for (int c = 0; c < 3; ++c) C[c] += w[t] * vc[3 * i + size_t(c)];
       }
-      if (A == 0) {
-        samples[size_t(k)] = 0;  // transparent: leaves the target as it is
-        continue;
-      }
-      samples[size_t(k)] = roundDivExact(A, totalX[size_t(k)] * totalY) << 24 |
-                           roundDivExact(C[0], A) << 16 | roundDivExact(C[1], A) << 8 |
-                           roundDivExact(C[2], A);
+      samples[size_t(k)] = sampleWord(A, C, totalX[size_t(k)] * totalY);
     }
     fn(dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0), samples.data(), n, p);
   }
@@ -252,11 +255,18 @@ void drawTurned(const TurnSetup& t, const Surface& dst, const ConstSurface& src,
   const bool flipX = (flags & kSpriteFlipX) != 0, flipY = (flags & kSpriteFlipY) != 0;
   Scratch<uint32_t> rowStore;
   uint32_t* samples = rowStore.get(t.x1 - t.x0);
+  constexpr uint64_t kTurnTotal = uint64_t(kBilinearOne) * kBilinearOne;
+  const double reachJ = double(std::max(std::abs(t.x0), std::abs(t.x1)));
   for (int64_t i = t.y0; i < t.y1; ++i) {
     const double iSin = double(i) * t.sinS, iCos = double(i) * t.cosS;
+    // The span's sums are added in another order than each pixel's, so the window is
+    // widened by a bound on their rounding: far more than a pixel only at extreme scales,
+    // where the box is a few pixels anyway.
+    const double errX = 1e-14 * (std::fabs(iSin) + std::fabs(t.X0) + reachJ * std::fabs(t.cosS));
+    const double errY = 1e-14 * (std::fabs(iCos) + std::fabs(t.Y0) + reachJ * std::fabs(t.sinS));
     double lo = double(t.x0), hi = double(t.x1);
-    clipLinear(iSin + t.X0, t.cosS, -2.0, W + 1.0, &lo, &hi);
-    clipLinear(iCos + t.Y0, -t.sinS, -2.0, H + 1.0, &lo, &hi);
+    clipLinear(iSin + t.X0, t.cosS, -2.0 - errX, W + 1.0 + errX, &lo, &hi);
+    clipLinear(iCos + t.Y0, -t.sinS, -2.0 - errY, H + 1.0 + errY, &lo, &hi);
     if (!(lo <= hi)) continue;
     lo = std::max(std::floor(lo) - 2, double(t.x0));
     hi = std::min(std::ceil(hi) + 3, double(t.x1));
@@ -298,9 +308,7 @@ void drawTurned(const TurnSetup& t, const Surface& dst, const ConstSurface& src,
           C[2] += w * (px & 0xFF);
         }
       }
-      if (A == 0) continue;
-      out = roundDivExact(A, uint64_t(kBilinearOne) * kBilinearOne) << 24 |
-            roundDivExact(C[0], A) << 16 | roundDivExact(C[1], A) << 8 | roundDivExact(C[2], A);
+      out = sampleWord(A, C, kTurnTotal);
     }
     fn(dst.pixels + size_t(i) * size_t(dst.stride) + size_t(j0), samples, int(j1 - j0), p);
   }

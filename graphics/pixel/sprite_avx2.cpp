@@ -10,22 +10,22 @@ namespace Slate::Pixel::Detail {
 namespace {
 
 inline __m256i div255(__m256i x) {
-  const __m256i t = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
-inline __m256i spreadAlpha(__m256i x) {
-  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(x, 0xFF), 0xFF);
+// Alpha of the pixels in the low (high) half of each 128-bit lane, spread as the SSE2 path
+// spreads it, in one byte shuffle of the packed source.
+inline __m256i alphaOf(__m256i s, __m256i pick) {
+  return _mm256_shuffle_epi8(s, pick);
 }
 
-inline __m256i blendHalf(__m256i s, __m256i d, const BlendParams& p, __m256i opacity,
+inline __m256i blendHalf(__m256i s, __m256i d, __m256i a, const BlendParams& p, __m256i opacity,
                          __m256i tint) {
-  __m256i a = spreadAlpha(s);
   if (!p.plain) {
     a = div255(_mm256_mullo_epi16(a, opacity));
     s = div255(_mm256_mullo_epi16(s, tint));
   }
-  if (p.add) return div255(_mm256_mullo_epi16(s, a));
+  if (p.add) return _mm256_adds_epu16(d, div255(_mm256_mullo_epi16(s, a)));
   const __m256i inv = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
   return div255(_mm256_add_epi16(_mm256_mullo_epi16(s, a), _mm256_mullo_epi16(d, inv)));
 }
@@ -38,6 +38,12 @@ void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& 
   const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
   const __m256i opacity = _mm256_set1_epi16(short(p.opacity));
   const __m256i tint = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(p.tint | 0xFF000000u)), zero);
+  // Byte shuffles: alpha (byte 3 of a pixel) into the low byte of its colour lanes, zero
+  // (index 0x80) elsewhere; for pixels 0-1 and 2-3 of each 128-bit lane.
+  const __m256i pickLo = _mm256_broadcastsi128_si256(
+      _mm_setr_epi8(3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128));
+  const __m256i pickHi = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+      11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128));
   int k = 0;
   for (; k + 8 <= n; k += 8) {
     __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
@@ -47,16 +53,14 @@ void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& 
     const __m256i d = _mm256_loadu_si256(reinterpret_cast<__m256i*>(dst + k));
     __m256i out;
     if (p.plain && !p.add && _mm256_movemask_epi8(_mm256_cmpeq_epi32(sa, alphaMask)) == -1) {
-      out = s;
+      out = _mm256_or_si256(_mm256_and_si256(s, colourMask), _mm256_and_si256(d, alphaMask));
     } else {
-      const __m256i lo =
-          blendHalf(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero), p, opacity, tint);
-      const __m256i hi =
-          blendHalf(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero), p, opacity, tint);
+      const __m256i lo = blendHalf(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero),
+                                   alphaOf(s, pickLo), p, opacity, tint);
+      const __m256i hi = blendHalf(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero),
+                                   alphaOf(s, pickHi), p, opacity, tint);
       out = _mm256_packus_epi16(lo, hi);
-      if (p.add) out = _mm256_adds_epu8(d, _mm256_and_si256(out, colourMask));
     }
-    out = _mm256_or_si256(_mm256_and_si256(out, colourMask), _mm256_and_si256(d, alphaMask));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + k), out);
   }
   // The last few pixels go through the SSE2 path (part of every x86-64), then scalar.

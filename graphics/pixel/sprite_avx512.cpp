@@ -10,22 +10,22 @@ namespace Slate::Pixel::Detail {
 namespace {
 
 inline __m512i div255(__m512i x) {
-  const __m512i t = _mm512_add_epi16(x, _mm512_set1_epi16(128));
-  return _mm512_srli_epi16(_mm512_add_epi16(t, _mm512_srli_epi16(t, 8)), 8);
+  return _mm512_mulhi_epu16(_mm512_add_epi16(x, _mm512_set1_epi16(128)), _mm512_set1_epi16(257));
 }
 
-inline __m512i spreadAlpha(__m512i x) {
-  return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(x, 0xFF), 0xFF);
+// Alpha of the pixels in the low (high) half of each 128-bit lane, spread as the SSE2 path
+// spreads it, in one byte shuffle of the packed source.
+inline __m512i alphaOf(__m512i s, __m512i pick) {
+  return _mm512_shuffle_epi8(s, pick);
 }
 
-inline __m512i blendHalf(__m512i s, __m512i d, const BlendParams& p, __m512i opacity,
+inline __m512i blendHalf(__m512i s, __m512i d, __m512i a, const BlendParams& p, __m512i opacity,
                          __m512i tint) {
-  __m512i a = spreadAlpha(s);
   if (!p.plain) {
     a = div255(_mm512_mullo_epi16(a, opacity));
     s = div255(_mm512_mullo_epi16(s, tint));
   }
-  if (p.add) return div255(_mm512_mullo_epi16(s, a));
+  if (p.add) return _mm512_adds_epu16(d, div255(_mm512_mullo_epi16(s, a)));
   const __m512i inv = _mm512_sub_epi16(_mm512_set1_epi16(255), a);
   return div255(_mm512_add_epi16(_mm512_mullo_epi16(s, a), _mm512_mullo_epi16(d, inv)));
 }
@@ -38,6 +38,15 @@ void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams
   const __m512i colourMask = _mm512_set1_epi32(0x00FFFFFF);
   const __m512i opacity = _mm512_set1_epi16(short(p.opacity));
   const __m512i tint = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(p.tint | 0xFF000000u)), zero);
+  // Byte shuffles: alpha (byte 3 of a pixel) into the low byte of its colour lanes, zero
+  // (index 0x80) elsewhere; for pixels 0-1 and 2-3 of each 128-bit lane.
+  // (set4 repeats its four 64-bit words, last argument first, in every 256 bits.)
+  const __m512i pickLo =
+      _mm512_set4_epi64(int64_t(0x8080800780078007u), int64_t(0x8080800380038003u),
+                        int64_t(0x8080800780078007u), int64_t(0x8080800380038003u));
+  const __m512i pickHi =
+      _mm512_set4_epi64(int64_t(0x8080800F800F800Fu), int64_t(0x8080800B800B800Bu),
+                        int64_t(0x8080800F800F800Fu), int64_t(0x8080800B800B800Bu));
   int k = 0;
   for (; k + 16 <= n; k += 16) {
     __m512i s = _mm512_loadu_si512(reinterpret_cast<const __m512i*>(src + k));
@@ -47,16 +56,14 @@ void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams
     const __m512i d = _mm512_loadu_si512(reinterpret_cast<__m512i*>(dst + k));
     __m512i out;
     if (p.plain && !p.add && _mm512_cmpeq_epi32_mask(sa, alphaMask) == 0xFFFF) {
-      out = s;
+      out = _mm512_or_si512(_mm512_and_si512(s, colourMask), _mm512_and_si512(d, alphaMask));
     } else {
-      const __m512i lo =
-          blendHalf(_mm512_unpacklo_epi8(s, zero), _mm512_unpacklo_epi8(d, zero), p, opacity, tint);
-      const __m512i hi =
-          blendHalf(_mm512_unpackhi_epi8(s, zero), _mm512_unpackhi_epi8(d, zero), p, opacity, tint);
+      const __m512i lo = blendHalf(_mm512_unpacklo_epi8(s, zero), _mm512_unpacklo_epi8(d, zero),
+                                   alphaOf(s, pickLo), p, opacity, tint);
+      const __m512i hi = blendHalf(_mm512_unpackhi_epi8(s, zero), _mm512_unpackhi_epi8(d, zero),
+                                   alphaOf(s, pickHi), p, opacity, tint);
       out = _mm512_packus_epi16(lo, hi);
-      if (p.add) out = _mm512_adds_epu8(d, _mm512_and_si512(out, colourMask));
     }
-    out = _mm512_or_si512(_mm512_and_si512(out, colourMask), _mm512_and_si512(d, alphaMask));
     _mm512_storeu_si512(reinterpret_cast<__m512i*>(dst + k), out);
   }
   // The last few pixels go through the AVX2 path, which the AVX-512 features include.

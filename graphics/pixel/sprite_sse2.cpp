@@ -10,18 +10,20 @@ namespace Slate::Pixel::Detail {
 
 namespace {
 
-// round(x / 255) in each 16-bit lane, x <= 255 * 255: (t + (t >> 8)) >> 8 with t = x + 128.
+// round(x / 255) in each 16-bit lane, x <= 255 * 255: with t = x + 128 it is
+// (t + (t >> 8)) >> 8, which equals the high half of t * 257.
 inline __m128i div255(__m128i x) {
-  const __m128i t = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+  return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
-// Each pixel's alpha lane (3 and 7) copied into its four lanes.
+// Each pixel's alpha in its three colour lanes and 0 in its alpha lane: blended with that
+// weight, the alpha lane comes out as the target's own top byte.
 inline __m128i spreadAlpha(__m128i x) {
-  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF);
+  return _mm_and_si128(_mm_shufflehi_epi16(_mm_shufflelo_epi16(x, 0xFF), 0xFF),
+                       _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1));
 }
 
-// Two pixels' colours, 16 bits a channel, against their destination: the blended channels.
+// Two pixels, 16 bits a channel, against their destination: the blended channels.
 inline __m128i blendHalf(__m128i s, __m128i d, const BlendParams& p, __m128i opacity,
                          __m128i tint) {
   __m128i a = spreadAlpha(s);
@@ -29,7 +31,8 @@ inline __m128i blendHalf(__m128i s, __m128i d, const BlendParams& p, __m128i opa
     a = div255(_mm_mullo_epi16(a, opacity));
     s = div255(_mm_mullo_epi16(s, tint));
   }
-  if (p.add) return div255(_mm_mullo_epi16(s, a));
+  // Additive: the alpha lane adds 0, so the target's top byte stays.
+  if (p.add) return _mm_adds_epu16(d, div255(_mm_mullo_epi16(s, a)));
   const __m128i inv = _mm_sub_epi16(_mm_set1_epi16(255), a);
   return div255(_mm_add_epi16(_mm_mullo_epi16(s, a), _mm_mullo_epi16(d, inv)));
 }
@@ -52,17 +55,15 @@ void blendRowSse2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& 
     const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst + k));
     __m128i out;
     if (p.plain && !p.add && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
-      out = s;  // all opaque: the colours as they are
+      // All opaque: the colours as they are, the target's top byte kept.
+      out = _mm_or_si128(_mm_and_si128(s, colourMask), _mm_and_si128(d, alphaMask));
     } else {
       const __m128i lo =
           blendHalf(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), p, opacity, tint);
       const __m128i hi =
           blendHalf(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), p, opacity, tint);
-      out = _mm_packus_epi16(lo, hi);
-      if (p.add) out = _mm_adds_epu8(d, _mm_and_si128(out, colourMask));
+      out = _mm_packus_epi16(lo, hi);  // additive sums above 255 saturate here
     }
-    // The target's top byte stays as it was.
-    out = _mm_or_si128(_mm_and_si128(out, colourMask), _mm_and_si128(d, alphaMask));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), out);
   }
   blendRowScalar(dst + k, src + k, n - k, p);
