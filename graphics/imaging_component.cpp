@@ -54,11 +54,19 @@ bool carriesAlpha(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame) {
   for (const GUID& indexed : {GUID_WICPixelFormat1bppIndexed, GUID_WICPixelFormat2bppIndexed,
                               GUID_WICPixelFormat4bppIndexed, GUID_WICPixelFormat8bppIndexed}) {
     if (!IsEqualGUID(format, indexed)) continue;
+    // The entries themselves are read: not every version of Wine answers HasAlpha.
     Released<IWICPalette> palette;
-    BOOL transparent = FALSE;
-    return SUCCEEDED(factory->CreatePalette(&palette.object)) &&
-           SUCCEEDED(frame->CopyPalette(palette.object)) &&
-           SUCCEEDED(palette.object->HasAlpha(&transparent)) && transparent;
+    WICColor colours[256];
+    UINT count = 0;
+    if (FAILED(factory->CreatePalette(&palette.object)) ||
+        FAILED(frame->CopyPalette(palette.object)) ||
+        FAILED(palette.object->GetColors(256, colours, &count))) {
+      return false;
+    }
+    for (UINT i = 0; i < count; ++i) {
+      if (colours[i] < 0xFF000000u) return true;
+    }
+    return false;
   }
   return false;
 }

@@ -50,6 +50,14 @@ bool writePng(const std::wstring& path, const Pixels32& pixels, int side) {
   return saveImageFile(&image, path.c_str());
 }
 
+bool writeBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+  CloseHandle(out);
+  return written == bytes.size();
+}
+
 // A 32-bit BMP whose V5 header names an alpha mask, bottom-up, written byte by byte.
 bool writeBmp(const std::wstring& path, const Pixels32& pixels, int side) {
   BITMAPV5HEADER header = {};
@@ -67,11 +75,7 @@ bool writeBmp(const std::wstring& path, const Pixels32& pixels, int side) {
   std::string bytes(bytesOf(&file), sizeof file);
   bytes.append(bytesOf(&header), sizeof header);
   for (int y = side - 1; y >= 0; --y) bytes.append(bytesOf(&pixels[y * side]), side * 4);
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-  CloseHandle(out);
-  return written == bytes.size();
+  return writeBytes(path, bytes);
 }
 
 // ---- Loading ------------------------------------------------------------------------------
@@ -95,7 +99,7 @@ TEST(SpriteLoading, PicturesWithAlphaKeepItAndTheirColours) {
     ASSERT_TRUE(loadImageFile(&shrunk, path.c_str(), 12, 12, false));
     ASSERT_TRUE(loadImageFile(&into, path.c_str(), 0, 0, false));
     DeleteFileW(path.c_str());
-    const bool alpha = &f.pixels == &disc;
+    const bool alpha = &f.pixels != &opaque;
     const std::uint32_t top = alpha ? 0xFFFFFFFF : 0x00FFFFFF;  // no alpha: top byte 0
     EXPECT_EQ(imageHasAlpha(&natural), alpha);
     ASSERT_EQ(natural.width, kSize);
