@@ -85,7 +85,7 @@ void openFirstFrame(IWICImagingFactory* factory, IStream* stream,
 
 }  // namespace
 
-bool decodeTransparent(IStream* stream, TransparentPicture* out) {
+bool decodePixels(IStream* stream, bool onlyTransparent, TransparentPicture* out) {
   Released<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                               IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.object)))) {
@@ -93,7 +93,8 @@ bool decodeTransparent(IStream* stream, TransparentPicture* out) {
   }
   Released<IWICBitmapFrameDecode> frame;
   openFirstFrame(factory.object, stream, frame);
-  if (frame.object == nullptr || !carriesAlpha(factory.object, frame.object)) return false;
+  if (frame.object == nullptr) return false;
+  if (onlyTransparent && !carriesAlpha(factory.object, frame.object)) return false;
   Released<IWICFormatConverter> converter;
   UINT width = 0, height = 0;
   // Straight alpha: a transparent pixel keeps its colour.
@@ -112,7 +113,8 @@ bool decodeTransparent(IStream* stream, TransparentPicture* out) {
   }
   bool transparent = false;
   for (std::uint32_t pixel : pixels) transparent |= pixel < 0xFF000000u;
-  if (!transparent) return false;  // all opaque: loaded as every other picture
+  if (onlyTransparent && !transparent) return false;  // all opaque: loaded as every other one
+  out->alpha = transparent;
   out->pixels.swap(pixels);
   out->width = static_cast<int>(width);
   out->height = static_cast<int>(height);

@@ -20,11 +20,13 @@ struct TransparentPicture {
   std::vector<std::uint32_t> pixels;
   int width = 0;
   int height = 0;
+  bool alpha = false;  // some pixel is below full alpha
 };
 
-// Decodes the first frame of the picture in stream, read from its start, when it has
-// transparency: an alpha channel, or a palette with a transparent entry, and at least one
-// pixel below full alpha. False for every other picture and for data that does not decode.
-bool decodeTransparent(IStream* stream, TransparentPicture* out);
+// Decodes the first frame of the picture in stream, read from its start. With
+// onlyTransparent, false unless it has transparency: an alpha channel, or a palette with a
+// transparent entry, and at least one pixel below full alpha. False for data that does
+// not decode.
+bool decodePixels(IStream* stream, bool onlyTransparent, TransparentPicture* out);
 
 }  // namespace Slate

@@ -97,10 +97,11 @@ std::uint32_t overBlack(std::uint32_t pixel) {
   return out;
 }
 
-// A picture with transparency, scaled to `size` by the area filter (shrinking) or bilinearly
-// (enlarging), written into dst where Render would have drawn it. dst gets alpha, the pixels
-// it had before made opaque; the window gets the picture over black.
-void renderTransparent(const TransparentPicture& picture, IMAGE* dst, SIZE size) {
+// A picture scaled to `size` by the area filter (shrinking) or bilinearly (enlarging),
+// written into dst where Render would have drawn it. With transparency dst gets alpha, the
+// pixels it had before made opaque, and the window the picture over black; an opaque
+// picture is written as Render writes it.
+void renderPixels(const TransparentPicture& picture, IMAGE* dst, SIZE size) {
   const RECT at = landing(dst, size);
   const int width = at.right - at.left, height = at.bottom - at.top;
   Pixel::ConstSurface from = {picture.pixels.data(), picture.width, picture.height, picture.width,
@@ -108,25 +109,30 @@ void renderTransparent(const TransparentPicture& picture, IMAGE* dst, SIZE size)
   std::vector<std::uint32_t> scaled;
   if (width != picture.width || height != picture.height) {
     scaled.resize(static_cast<size_t>(width) * height);
-    Pixel::resizePixels(from, {scaled.data(), width, height, width, true});
-    from = {scaled.data(), width, height, width, true};
+    Pixel::resizePixels(from, {scaled.data(), width, height, width, picture.alpha});
+    from = {scaled.data(), width, height, width, picture.alpha};
   }
   const bool window = dst == &graphContext.window;
+  const std::uint32_t opaque = dst->hasAlpha ? 0xFF000000u : 0;
   lockedIfWindow(window, [&] {
     GdiFlush();
     const size_t count = static_cast<size_t>(dst->width) * dst->height;
-    if (!window && !dst->hasAlpha) {
+    if (picture.alpha && !window && !dst->hasAlpha) {
       for (size_t i = 0; i < count; ++i) dst->pixels[i] |= 0xFF000000u;
     }
     for (int y = std::max(0L, at.top); y < std::min<long>(dst->height, at.bottom); ++y) {
       const std::uint32_t* in = from.pixels + static_cast<size_t>(y - at.top) * width - at.left;
       DWORD* row = dst->pixels + static_cast<size_t>(y) * dst->width;
       for (int x = std::max(0L, at.left); x < std::min<long>(dst->width, at.right); ++x) {
-        row[x] = window ? overBlack(in[x]) : in[x];
+        if (!picture.alpha) {
+          row[x] = (in[x] & 0x00FFFFFFu) | opaque;
+        } else {
+          row[x] = window ? overBlack(in[x]) : in[x];
+        }
       }
     }
   });
-  if (!window) dst->hasAlpha = true;
+  if (picture.alpha && !window) dst->hasAlpha = true;
 }
 
 // Decodes a picture with transparency and draws it; false, with nothing drawn and the
@@ -134,7 +140,7 @@ void renderTransparent(const TransparentPicture& picture, IMAGE* dst, SIZE size)
 bool drawnWithAlpha(const GlobalMemory& memory, IStream* stream, IMAGE* dst, int width, int height,
                     bool resize, Decoded* result) {
   TransparentPicture picture;
-  const bool found = mayBeTransparent(memory) && decodeTransparent(stream, &picture);
+  const bool found = mayBeTransparent(memory) && decodePixels(stream, true, &picture);
   LARGE_INTEGER start = {};
   stream->Seek(start, STREAM_SEEK_SET, nullptr);
   if (!found) return false;
@@ -149,8 +155,24 @@ bool drawnWithAlpha(const GlobalMemory& memory, IStream* stream, IMAGE* dst, int
     *result = Decoded::NoSurface;
     return true;
   }
-  renderTransparent(picture, dst, size);
+  renderPixels(picture, dst, size);
   *result = Decoded::Drawn;
+  return true;
+}
+
+// A picture drawn smaller than its natural size is averaged by our own filter, so that
+// every pixel keeps the colours under it; false, drawing nothing, when the imaging
+// component cannot decode it or the size is too large to scale.
+bool shrunkOurselves(IStream* stream, IMAGE* dst, SIZE size) {
+  const RECT at = landing(dst, size);
+  if ((static_cast<long long>(at.right) - at.left) * (static_cast<long long>(at.bottom) - at.top) >
+      kMaxScaledPixels) {
+    return false;
+  }
+  TransparentPicture picture;
+  if (!decodePixels(stream, false, &picture)) return false;
+  picture.alpha = false;  // an opaque picture (transparent ones took the way above)
+  renderPixels(picture, dst, size);
   return true;
 }
 
@@ -250,6 +272,10 @@ Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int hei
   const SIZE size = outputSize(picture.object, dst->dc, width, height);
   if (size.cx <= 0 || size.cy <= 0) return Decoded::Undecodable;
   if (!prepareDestination(dst, size, resize)) return Decoded::NoSurface;
+  const SIZE natural = outputSize(picture.object, dst->dc, 0, 0);
+  if ((size.cx < natural.cx || size.cy < natural.cy) && shrunkOurselves(stream.object, dst, size)) {
+    return Decoded::Drawn;
+  }
   render(picture.object, dst, size);
   // The picture is released before the stream, as the members' order of destruction gives.
   return Decoded::Drawn;
