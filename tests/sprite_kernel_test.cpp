@@ -143,6 +143,8 @@ TEST(SpriteKernel, EveryPathMatchesReference) {
   for (int w = 1; w <= 17; ++w)
     cases.push_back({w, w % 5, w, 3, w % 3, 1, w, 3, kAll, 0, 255, white});
   for (const Case& c : cases) expectPathsMatch(c);
+  // A large picture shrunk to a few pixels: sums near 2^37, far beyond 32 bits.
+  expectPathsMatch({1, 1, 3, 2, 0, 0, 1500, 1100, kAll, 4, 255, white}, 1500, 1100);
 }
 
 TEST(SpriteKernel, RotatedEveryPathMatchesReference) {

@@ -21,6 +21,10 @@
 #include <benchmark/benchmark.h>
 #endif
 #ifdef _WIN32
+// Before <windows.h>, so that std::min and std::max stay functions.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 

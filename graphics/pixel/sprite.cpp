@@ -1,7 +1,8 @@
 // Entry points of the sprite kernel: argument checks, the mapping of destination pixels onto
-// the sprite worked out once per call, and the choice of code path for the blend. Sampling
-// that needs more than one source pixel (bilinear, area) is done here in exact integer sums;
-// the blend of each finished row goes to the chosen path.
+// the sprite worked out once per call, and the choice of code path. Sampling that needs more
+// than one source pixel (bilinear, area) sums exactly (integers, held in doubles), a
+// vertical pass here and a horizontal one on the chosen path; each finished row of samples
+// is blended on the chosen path too.
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -58,19 +59,11 @@ BlendParams paramsFor(const SpriteBlend& blend, bool srcAlpha, bool dstAlpha) {
   return p;
 }
 
-// round(n / d) = floor((2n + d) / 2d) through a double division: exact while 2n + d is
-// below 2^53 (then the quotient cannot round up to the next integer), which every sum here
-// keeps (at most 2^28 pixels * 255 * 255 * weights, below 2^46). Measured faster than one
-// reciprocal a pixel with integer corrections.
+// n / d rounded to nearest, floor((2n + d) / 2d), through a double division: exact while
+// 2n + d is below 2^53 (the quotient cannot then round up to the next integer), which the
+// turned sprite's sums (at most 2^16 * 255 * 255) keep.
 inline uint32_t roundDivBy(uint64_t n, uint64_t d) {
   return uint32_t(int64_t(double(2 * n + d) / double(2 * d)));
-}
-
-// One straight-alpha sample from its sums: alpha A / total, colours C / A.
-inline uint32_t sampleWord(uint64_t A, const uint64_t C[3], uint64_t total) {
-  if (A == 0) return 0;  // transparent: leaves the target as it is
-  return roundDivBy(A, total) << 24 | roundDivBy(C[0], A) << 16 | roundDivBy(C[1], A) << 8 |
-         roundDivBy(C[2], A);
 }
 
 // Positions [*d0, *d1) of [p0, p1) whose column is drawn on an unscaled axis, and the
@@ -133,6 +126,18 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
       }
     }
   }
+  if (contiguous && unscaledY) {
+    // The plain case, a block of rows copied one to one: one call for all of them.
+    int64_t dy0, dy1;
+    unscaledRange(ay, dstY, b.y0, b.y1, flipY, &dy0, &dy1);
+    if (dy0 >= dy1) return;
+    const int64_t sy0 = ay.start + columnOf(dy0, dstY, ay.dstLen, flipY);
+    const ptrdiff_t srcStep = flipY ? -ptrdiff_t(src.stride) : ptrdiff_t(src.stride);
+    fn(dst.pixels + size_t(dy0) * size_t(dst.stride) + size_t(dx0), ptrdiff_t(dst.stride),
+       src.pixels + size_t(sy0) * size_t(src.stride) + size_t(ax.start + (dx0 - dstX)), srcStep, n,
+       int(dy1 - dy0), p);
+    return;
+  }
   Scratch<uint32_t> rowStore;
   uint32_t* gathered = contiguous ? nullptr : rowStore.get(n);
   int64_t gatheredRow = -1;
@@ -150,7 +155,7 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
     const uint32_t* srcRow = src.pixels + size_t(sy) * size_t(src.stride);
     uint32_t* dstRow = dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0);
     if (contiguous) {
-      fn(dstRow, srcRow + (ax.start + (dx0 - dstX)), n, p);
+      fn(dstRow, 0, srcRow + (ax.start + (dx0 - dstX)), 0, n, 1, p);
       continue;
     }
     // Enlarged rows repeat: the gathered row serves every destination row that reads it.
@@ -158,14 +163,15 @@ void drawNearest(const BlockSetup& b, const Surface& dst, const ConstSurface& sr
       for (int k = 0; k < n; ++k) gathered[k] = srcRow[cols[k]];
       gatheredRow = sy;
     }
-    fn(dstRow, gathered, n, p);
+    fn(dstRow, 0, gathered, 0, n, 1, p);
   }
 }
 
 // Bilinear or area on at least one axis: each row's samples from exact integer sums, a
 // vertical pass over the source columns the row needs, then a horizontal one.
 void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& src, int dstX,
-                  int dstY, bool flipX, bool flipY, BlendRowFn fn, const BlendParams& p) {
+                  int dstY, bool flipX, bool flipY, FilterRowFn filter, BlendRowFn fn,
+                  const BlendParams& p) {
   const Axis &ax = b.ax, &ay = b.ay;
   int64_t dx0, dx1;
   scaledRange(ax, dstX, b.x0, b.x1, flipX, &dx0, &dx1);
@@ -175,7 +181,7 @@ void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& s
   const size_t columns = size_t(n);
   std::vector<int> first(columns), count(columns);
   std::vector<size_t> offset(columns);
-  std::vector<uint64_t> wx, totalX(columns);
+  std::vector<double> wx, totalX(columns);
   int cmin = ax.hi, cmax = ax.lo;
   for (int k = 0; k < n; ++k) {
     const int64_t col = columnOf(dx0 + k, dstX, ax.dstLen, flipX);
@@ -184,52 +190,50 @@ void drawFiltered(const BlockSetup& b, const Surface& dst, const ConstSurface& s
     first[size_t(k)] = f;
     count[size_t(k)] = l - f + 1;
     offset[size_t(k)] = wx.size();
-    uint64_t t = 0;
+    int64_t t = 0;
     for (int i = f; i <= l; ++i) {
-      wx.push_back(uint64_t(axisWeight(ax, col, i)));
-      t += wx.back();
+      const int64_t w = axisWeight(ax, col, i);
+      wx.push_back(double(w));
+      t += w;
     }
-    totalX[size_t(k)] = t;
+    totalX[size_t(k)] = double(t);
     cmin = std::min(cmin, f);
     cmax = std::max(cmax, l);
   }
   // Per source column: the alpha sum and the alpha-weighted colour sums of the rows taken.
+  // Integers below 2^53 throughout (at most 2^28 pixels * 255 * 255 * weights), so the sums
+  // in doubles are exact.
   const size_t span = size_t(cmax - cmin + 1);
-  std::vector<uint64_t> va(span), vc(3 * span);
+  std::vector<double> v4(4 * span);
+  for (int k = 0; k < n; ++k) first[size_t(k)] -= cmin;  // from here on relative to the span
   std::vector<uint32_t> samples(columns);
+  FilterRow row{v4.data(), first.data(), count.data(), offset.data(), wx.data(), totalX.data(), 0,
+                n};
   for (int64_t y = b.y0; y < b.y1; ++y) {
     const int64_t ky = columnOf(y, dstY, ay.dstLen, flipY);
     int sy0 = 0, sy1 = 0;
     if (!axisRange(ay, ky, &sy0, &sy1)) continue;
-    std::fill(va.begin(), va.end(), 0);
-    std::fill(vc.begin(), vc.end(), 0);
-    uint64_t totalY = 0;
-    for (int j = sy0; j <= sy1; ++j) totalY += uint64_t(axisWeight(ay, ky, j));
+    std::fill(v4.begin(), v4.end(), 0.0);
+    int64_t totalY = 0;
     for (int j = sy0; j <= sy1; ++j) {
-      const uint64_t w = uint64_t(axisWeight(ay, ky, j));
+      const int64_t w = axisWeight(ay, ky, j);
+      totalY += w;
       if (w == 0) continue;
-      const uint32_t* row = src.pixels + size_t(j) * size_t(src.stride) + cmin;
-      for (size_t i = 0; i < span; ++i) {
-        const uint32_t px = row[i];
-        const uint64_t wa = w * (src.hasAlpha ? px >> 24 : 255u);
-        va[i] += wa;
-        vc[3 * i] += wa * ((px >> 16) & 0xFF);
-        vc[3 * i + 1] += wa * ((px >> 8) & 0xFF);
-        vc[3 * i + 2] += wa * (px & 0xFF);
+      const double wd = double(w);
+      const uint32_t* line = src.pixels + size_t(j) * size_t(src.stride) + cmin;
+      double* v = v4.data();
+      for (size_t i = 0; i < span; ++i, v += 4) {
+        const uint32_t px = line[i];
+        const double wa = wd * double(src.hasAlpha ? px >> 24 : 255u);
+        v[0] += wa;
+        v[1] += wa * double((px >> 16) & 0xFF);
+        v[2] += wa * double((px >> 8) & 0xFF);
+        v[3] += wa * double(px & 0xFF);
       }
     }
-    for (int k = 0; k < n; ++k) {
-      uint64_t A = 0, C[3] = {0, 0, 0};
-      const uint64_t* w = wx.data() + offset[size_t(k)];
-      const size_t base = size_t(first[size_t(k)] - cmin);
-      for (int t = 0; t < count[size_t(k)]; ++t) {
-        const size_t i = base + size_t(t);
-        A += w[t] * va[i];
-        for (int c = 0; c < 3; ++c) C[c] += w[t] * vc[3 * i + size_t(c)];
-      }
-      samples[size_t(k)] = sampleWord(A, C, totalX[size_t(k)] * totalY);
-    }
-    fn(dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0), samples.data(), n, p);
+    row.totalY = double(totalY);
+    filter(row, samples.data());
+    fn(dst.pixels + size_t(y) * size_t(dst.stride) + size_t(dx0), 0, samples.data(), 0, n, 1, p);
   }
 }
 
@@ -308,9 +312,11 @@ void drawTurned(const TurnSetup& t, const Surface& dst, const ConstSurface& src,
           C[2] += w * (px & 0xFF);
         }
       }
-      out = sampleWord(A, C, kTurnTotal);
+      if (A == 0) continue;  // all four neighbours transparent or off the sprite
+      out = roundDivBy(A, kTurnTotal) << 24 | roundDivBy(C[0], A) << 16 | roundDivBy(C[1], A) << 8 |
+            roundDivBy(C[2], A);
     }
-    fn(dst.pixels + size_t(i) * size_t(dst.stride) + size_t(j0), samples, int(j1 - j0), p);
+    fn(dst.pixels + size_t(i) * size_t(dst.stride) + size_t(j0), 0, samples, 0, int(j1 - j0), 1, p);
   }
 }
 
@@ -370,7 +376,9 @@ bool drawSpritePixelsWith(SpritePath path, const Surface& dst, const PixelRect& 
   } else {
     // Filtered samples carry their alpha, whether the sprite has any or not.
     const BlendParams p = paramsFor(blend, true, dst.hasAlpha);
-    drawFiltered(b, dst, src, dstX, dstY, flipX, flipY, rowFor(path, p), p);
+    const FilterRowFn filter =
+        (path == SpritePath::Avx2 || path == SpritePath::Avx512) ? filterRowAvx2 : filterRowScalar;
+    drawFiltered(b, dst, src, dstX, dstY, flipX, flipY, filter, rowFor(path, p), p);
   }
   return true;
 }

@@ -32,7 +32,8 @@ inline __m256i blendHalf(__m256i s, __m256i d, __m256i a, const BlendParams& p, 
 
 }  // namespace
 
-void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
+void blendRowAvx2(uint32_t* dstRows, ptrdiff_t dstStride, const uint32_t* srcRows,
+                  ptrdiff_t srcStride, int n, int rows, const BlendParams& p) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
   const __m256i colourMask = _mm256_set1_epi32(0x00FFFFFF);
@@ -44,35 +45,68 @@ void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& 
       _mm_setr_epi8(3, -128, 3, -128, 3, -128, -128, -128, 7, -128, 7, -128, 7, -128, -128, -128));
   const __m256i pickHi = _mm256_broadcastsi128_si256(_mm_setr_epi8(
       11, -128, 11, -128, 11, -128, -128, -128, 15, -128, 15, -128, 15, -128, -128, -128));
-  int k = 0;
-  for (; k + 8 <= n; k += 8) {
-    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
-    if (!p.srcAlpha) s = _mm256_or_si256(s, alphaMask);
-    const __m256i sa = _mm256_and_si256(s, alphaMask);
-    if (_mm256_testz_si256(sa, sa)) continue;  // all transparent
-    const __m256i d = _mm256_loadu_si256(reinterpret_cast<__m256i*>(dst + k));
-    __m256i out;
-    if (p.plain && !p.add && _mm256_movemask_epi8(_mm256_cmpeq_epi32(sa, alphaMask)) == -1) {
-      out = _mm256_or_si256(_mm256_and_si256(s, colourMask), _mm256_and_si256(d, alphaMask));
-    } else {
-      const __m256i lo = blendHalf(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero),
-                                   alphaOf(s, pickLo), p, opacity, tint);
-      const __m256i hi = blendHalf(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero),
-                                   alphaOf(s, pickHi), p, opacity, tint);
-      out = _mm256_packus_epi16(lo, hi);
+  for (int r = 0; r < rows; ++r) {
+    // Rows by index: a flipped block's source pointer never steps before its first row.
+    uint32_t* dst = dstRows + r * dstStride;
+    const uint32_t* src = srcRows + r * srcStride;
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+      __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+      if (!p.srcAlpha) s = _mm256_or_si256(s, alphaMask);
+      const __m256i sa = _mm256_and_si256(s, alphaMask);
+      if (_mm256_testz_si256(sa, sa)) continue;  // all transparent
+      const __m256i d = _mm256_loadu_si256(reinterpret_cast<__m256i*>(dst + k));
+      __m256i out;
+      if (p.plain && !p.add && _mm256_movemask_epi8(_mm256_cmpeq_epi32(sa, alphaMask)) == -1) {
+        out = _mm256_or_si256(_mm256_and_si256(s, colourMask), _mm256_and_si256(d, alphaMask));
+      } else {
+        const __m256i lo = blendHalf(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero),
+                                     alphaOf(s, pickLo), p, opacity, tint);
+        const __m256i hi = blendHalf(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero),
+                                     alphaOf(s, pickHi), p, opacity, tint);
+        out = _mm256_packus_epi16(lo, hi);
+      }
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + k), out);
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + k), out);
+    // The last few pixels go through the SSE2 path (part of every x86-64), then scalar.
+    if (k < n) blendRowSse2(dst + k, 0, src + k, 0, n - k, 1, p);
   }
-  // The last few pixels go through the SSE2 path (part of every x86-64), then scalar.
-  blendRowSse2(dst + k, src + k, n - k, p);
+}
+
+// Filtered samples with one pixel's four sums (alpha and three colours) in the four lanes:
+// one multiply-add a tap and one division for all four results.
+void filterRowAvx2(const FilterRow& f, uint32_t* samples) {
+  // Output bytes: blue (lane 3), green, red, alpha (lane 0) from the four 32-bit quotients.
+  const __m128i order = _mm_setr_epi8(12, 8, 4, 0, -128, -128, -128, -128, -128, -128, -128, -128,
+                                      -128, -128, -128, -128);
+  for (int k = 0; k < f.n; ++k) {
+    __m256d h = _mm256_setzero_pd();
+    const double* w = f.wx + f.offset[k];
+    const double* v = f.v4 + 4 * size_t(f.base[k]);
+    for (int t = 0; t < f.count[k]; ++t)
+      h = _mm256_add_pd(h, _mm256_mul_pd(_mm256_set1_pd(w[t]), _mm256_loadu_pd(v + 4 * t)));
+    if (_mm256_cvtsd_f64(h) == 0) {
+      samples[k] = 0;
+      continue;
+    }
+    // Divisors: the total for alpha, the alpha sum for the colours.
+    const __m256d d =
+        _mm256_blend_pd(_mm256_permute4x64_pd(h, 0), _mm256_set1_pd(f.totalX[k] * f.totalY), 1);
+    const __m256d q = _mm256_div_pd(_mm256_add_pd(_mm256_add_pd(h, h), d), _mm256_add_pd(d, d));
+    samples[k] = uint32_t(_mm_cvtsi128_si32(_mm_shuffle_epi8(_mm256_cvttpd_epi32(q), order)));
+  }
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
-  blendRowScalar(dst, src, n, p);
+void filterRowAvx2(const FilterRow& f, uint32_t* samples) {
+  filterRowScalar(f, samples);
+}
+void blendRowAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p) {
+  blendRowScalar(dst, dstStride, src, srcStride, n, rows, p);
 }
 }  // namespace Slate::Pixel::Detail
 #endif

@@ -32,7 +32,8 @@ inline __m512i blendHalf(__m512i s, __m512i d, __m512i a, const BlendParams& p, 
 
 }  // namespace
 
-void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
+void blendRowAvx512(uint32_t* dstRows, ptrdiff_t dstStride, const uint32_t* srcRows,
+                    ptrdiff_t srcStride, int n, int rows, const BlendParams& p) {
   const __m512i zero = _mm512_setzero_si512();
   const __m512i alphaMask = _mm512_set1_epi32(int(0xFF000000u));
   const __m512i colourMask = _mm512_set1_epi32(0x00FFFFFF);
@@ -47,35 +48,41 @@ void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams
   const __m512i pickHi =
       _mm512_set4_epi64(int64_t(0x8080800F800F800Fu), int64_t(0x8080800B800B800Bu),
                         int64_t(0x8080800F800F800Fu), int64_t(0x8080800B800B800Bu));
-  int k = 0;
-  for (; k + 16 <= n; k += 16) {
-    __m512i s = _mm512_loadu_si512(reinterpret_cast<const __m512i*>(src + k));
-    if (!p.srcAlpha) s = _mm512_or_si512(s, alphaMask);
-    const __m512i sa = _mm512_and_si512(s, alphaMask);
-    if (_mm512_test_epi32_mask(sa, sa) == 0) continue;  // all transparent
-    const __m512i d = _mm512_loadu_si512(reinterpret_cast<__m512i*>(dst + k));
-    __m512i out;
-    if (p.plain && !p.add && _mm512_cmpeq_epi32_mask(sa, alphaMask) == 0xFFFF) {
-      out = _mm512_or_si512(_mm512_and_si512(s, colourMask), _mm512_and_si512(d, alphaMask));
-    } else {
-      const __m512i lo = blendHalf(_mm512_unpacklo_epi8(s, zero), _mm512_unpacklo_epi8(d, zero),
-                                   alphaOf(s, pickLo), p, opacity, tint);
-      const __m512i hi = blendHalf(_mm512_unpackhi_epi8(s, zero), _mm512_unpackhi_epi8(d, zero),
-                                   alphaOf(s, pickHi), p, opacity, tint);
-      out = _mm512_packus_epi16(lo, hi);
+  for (int r = 0; r < rows; ++r) {
+    // Rows by index: a flipped block's source pointer never steps before its first row.
+    uint32_t* dst = dstRows + r * dstStride;
+    const uint32_t* src = srcRows + r * srcStride;
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+      __m512i s = _mm512_loadu_si512(reinterpret_cast<const __m512i*>(src + k));
+      if (!p.srcAlpha) s = _mm512_or_si512(s, alphaMask);
+      const __m512i sa = _mm512_and_si512(s, alphaMask);
+      if (_mm512_test_epi32_mask(sa, sa) == 0) continue;  // all transparent
+      const __m512i d = _mm512_loadu_si512(reinterpret_cast<__m512i*>(dst + k));
+      __m512i out;
+      if (p.plain && !p.add && _mm512_cmpeq_epi32_mask(sa, alphaMask) == 0xFFFF) {
+        out = _mm512_or_si512(_mm512_and_si512(s, colourMask), _mm512_and_si512(d, alphaMask));
+      } else {
+        const __m512i lo = blendHalf(_mm512_unpacklo_epi8(s, zero), _mm512_unpacklo_epi8(d, zero),
+                                     alphaOf(s, pickLo), p, opacity, tint);
+        const __m512i hi = blendHalf(_mm512_unpackhi_epi8(s, zero), _mm512_unpackhi_epi8(d, zero),
+                                     alphaOf(s, pickHi), p, opacity, tint);
+        out = _mm512_packus_epi16(lo, hi);
+      }
+      _mm512_storeu_si512(reinterpret_cast<__m512i*>(dst + k), out);
     }
-    _mm512_storeu_si512(reinterpret_cast<__m512i*>(dst + k), out);
+    // The last few pixels go through the AVX2 path, which the AVX-512 features include.
+    if (k < n) blendRowAvx2(dst + k, 0, src + k, 0, n - k, 1, p);
   }
-  // The last few pixels go through the AVX2 path, which the AVX-512 features include.
-  blendRowAvx2(dst + k, src + k, n - k, p);
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
-  blendRowScalar(dst, src, n, p);
+void blendRowAvx512(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    int n, int rows, const BlendParams& p) {
+  blendRowScalar(dst, dstStride, src, srcStride, n, rows, p);
 }
 }  // namespace Slate::Pixel::Detail
 #endif

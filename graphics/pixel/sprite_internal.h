@@ -259,13 +259,39 @@ inline uint32_t blendPixel(uint32_t d, uint32_t s, const BlendParams& p) {
 
 }  // namespace
 
-// Blends n source words onto n destination words (dst without alpha, or any additive
-// blend, on the vector paths; anything on the scalar one).
-using BlendRowFn = void (*)(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
+// Blends `rows` rows of n source words onto n destination words, each next row `dstStride`
+// and `srcStride` words on (the source's may be negative, for a flipped block). The vector
+// paths take targets without alpha and additive blends; the scalar one takes anything.
+using BlendRowFn = void (*)(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src,
+                            ptrdiff_t srcStride, int n, int rows, const BlendParams& p);
 
-void blendRowScalar(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowSse2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowAvx2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
-void blendRowAvx512(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p);
+// One destination row of filtered samples from its vertical sums. v4 holds, per source
+// column of the row's span, the alpha sum and the three alpha-weighted colour sums (in that
+// order) of the rows taken, each times its row weight; output k takes count[k] columns from
+// base[k] with the weights wx[offset[k]...], over a total of totalX[k] * totalY. Everything
+// is an integer below 2^53, so sums and products in doubles are exact; each result is
+// rounded to nearest as the reference does (alpha over the total, colours over alpha).
+struct FilterRow {
+  const double* v4;
+  const int* base;
+  const int* count;
+  const size_t* offset;
+  const double* wx;
+  const double* totalX;
+  double totalY;
+  int n;
+};
+using FilterRowFn = void (*)(const FilterRow& f, uint32_t* samples);
+void filterRowScalar(const FilterRow& f, uint32_t* samples);
+void filterRowAvx2(const FilterRow& f, uint32_t* samples);
+
+void blendRowScalar(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    int n, int rows, const BlendParams& p);
+void blendRowSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p);
+void blendRowAvx2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p);
+void blendRowAvx512(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                    int n, int rows, const BlendParams& p);
 
 }  // namespace Slate::Pixel::Detail

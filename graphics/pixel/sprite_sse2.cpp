@@ -39,42 +39,49 @@ inline __m128i blendHalf(__m128i s, __m128i d, const BlendParams& p, __m128i opa
 
 }  // namespace
 
-void blendRowSse2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
+void blendRowSse2(uint32_t* dstRows, ptrdiff_t dstStride, const uint32_t* srcRows,
+                  ptrdiff_t srcStride, int n, int rows, const BlendParams& p) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
   const __m128i colourMask = _mm_set1_epi32(0x00FFFFFF);
   const __m128i opacity = _mm_set1_epi16(short(p.opacity));
   // Tint bytes in the lanes of blue, green, red; alpha's lane is left as it is.
   const __m128i tint = _mm_unpacklo_epi8(_mm_set1_epi32(int(p.tint | 0xFF000000u)), zero);
-  int k = 0;
-  for (; k + 4 <= n; k += 4) {
-    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
-    if (!p.srcAlpha) s = _mm_or_si128(s, alphaMask);
-    const __m128i sa = _mm_and_si128(s, alphaMask);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) continue;  // all transparent
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst + k));
-    __m128i out;
-    if (p.plain && !p.add && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
-      // All opaque: the colours as they are, the target's top byte kept.
-      out = _mm_or_si128(_mm_and_si128(s, colourMask), _mm_and_si128(d, alphaMask));
-    } else {
-      const __m128i lo =
-          blendHalf(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), p, opacity, tint);
-      const __m128i hi =
-          blendHalf(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), p, opacity, tint);
-      out = _mm_packus_epi16(lo, hi);  // additive sums above 255 saturate here
+  for (int r = 0; r < rows; ++r) {
+    // Rows by index: a flipped block's source pointer never steps before its first row.
+    uint32_t* dst = dstRows + r * dstStride;
+    const uint32_t* src = srcRows + r * srcStride;
+    int k = 0;
+    for (; k + 4 <= n; k += 4) {
+      __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
+      if (!p.srcAlpha) s = _mm_or_si128(s, alphaMask);
+      const __m128i sa = _mm_and_si128(s, alphaMask);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(sa, zero)) == 0xFFFF) continue;  // all transparent
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<__m128i*>(dst + k));
+      __m128i out;
+      if (p.plain && !p.add && _mm_movemask_epi8(_mm_cmpeq_epi32(sa, alphaMask)) == 0xFFFF) {
+        // All opaque: the colours as they are, the target's top byte kept.
+        out = _mm_or_si128(_mm_and_si128(s, colourMask), _mm_and_si128(d, alphaMask));
+      } else {
+        const __m128i lo =
+            blendHalf(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero), p, opacity, tint);
+        const __m128i hi =
+            blendHalf(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero), p, opacity, tint);
+        out = _mm_packus_epi16(lo, hi);  // additive sums above 255 saturate here
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), out);
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), out);
+    if (k < n) blendRowScalar(dst + k, 0, src + k, 0, n - k, 1, p);
   }
-  blendRowScalar(dst + k, src + k, n - k, p);
 }
 
 }  // namespace Slate::Pixel::Detail
 
 #else
 namespace Slate::Pixel::Detail {
-void blendRowSse2(uint32_t* dst, const uint32_t* src, int n, const BlendParams& p) {
-  blendRowScalar(dst, src, n, p);
+void blendRowSse2(uint32_t* dst, ptrdiff_t dstStride, const uint32_t* src, ptrdiff_t srcStride,
+                  int n, int rows, const BlendParams& p) {
+  blendRowScalar(dst, dstStride, src, srcStride, n, rows, p);
 }
 }  // namespace Slate::Pixel::Detail
 #endif
