@@ -63,7 +63,11 @@ void applyDefaultDcState(HDC dc, COLORREF bkColor, const XFORM& transform) {
   replaceObject(dc, CreateSolidBrush(RGB(255, 255, 255)));
   SetTextColor(dc, RGB(255, 255, 255));
   SetWorldTransform(dc, &transform);
+  // The default, BLACKONWHITE, ANDs together the pixels a shrinking transfer drops, which
+  // gives colours found nowhere in the picture; this keeps one of them.
+  SetStretchBltMode(dc, COLORONCOLOR);
   SelectClipRgn(dc, nullptr);
+  noteClipRegionChanged();
   const LOGFONTW font = defaultFont();
   replaceObject(dc, CreateFontIndirectW(&font));
 }
@@ -113,6 +117,7 @@ void IMAGE::resetDefaults() {
   fillColor = RGB(255, 255, 255);
   fillStyle.style = BS_SOLID;  // the hatch is kept
   fillStyle.clearPattern();
+  spriteTint = RGB(255, 255, 255);
   applyDefaultDcState(dc, bkColor, transform);
 }
 
@@ -156,7 +161,10 @@ IMAGE& IMAGE::operator=(const IMAGE& src) {
   if (&src == this) return *this;
   resize(src.width, src.height);
   // An empty source has no pixels to give; the destination keeps its own.
-  if (src.bitmap && bitmap) BitBlt(dc, 0, 0, width, height, src.dc, 0, 0, SRCCOPY);
+  if (src.bitmap && bitmap) {
+    BitBlt(dc, 0, 0, width, height, src.dc, 0, 0, SRCCOPY);
+    hasAlpha = src.hasAlpha;  // the copy carries the top byte; it means what it meant
+  }
   return *this;
 }
 

@@ -6,7 +6,9 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "com_apartment.h"
 #include "com_released.h"
@@ -16,6 +18,7 @@
 #include "window_target.h"
 
 #include <slate/pixel/bitmap_file.h>
+#include <slate/pixel/sprite.h>
 
 namespace Slate {
 
@@ -43,21 +46,134 @@ bool prepareDestination(IMAGE* dst, SIZE size, bool resize) {
   return dst->bitmap != nullptr && dst->width == size.cx && dst->height == size.cy;
 }
 
-// Wine's decoders for formats other than BMP give pixels with an opaque alpha byte, which
-// Render copies; an IMAGE's pixels keep bits 24-31 clear, so they are cleared where the
-// picture was drawn: (0, 0)-(size) in dst's logical coordinates, cut at its edges.
-void clearAlphaBytes(IMAGE* dst, SIZE size) {
+// Where a picture of `size` lands in dst: (0, 0)-(size) in dst's logical coordinates, in
+// device pixels, before it is cut at dst's edges.
+RECT landing(const IMAGE* dst, SIZE size) {
   POINT corners[2] = {{0, 0}, {size.cx, size.cy}};
   LPtoDP(dst->dc, corners, 2);
-  const int left = std::max(0L, std::min(corners[0].x, corners[1].x));
-  const int right = std::min<long>(dst->width, std::max(corners[0].x, corners[1].x));
-  const int top = std::max(0L, std::min(corners[0].y, corners[1].y));
-  const int bottom = std::min<long>(dst->height, std::max(corners[0].y, corners[1].y));
+  return {std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
+          std::max(corners[0].x, corners[1].x), std::max(corners[0].y, corners[1].y)};
+}
+
+// Wine's decoders for formats other than BMP give pixels with an opaque alpha byte, which
+// Render copies; an IMAGE's pixels keep bits 24-31 clear, so they are cleared where the
+// picture was drawn, cut at its edges. An image with alpha gets them opaque instead.
+void clearAlphaBytes(IMAGE* dst, SIZE size) {
+  const RECT at = landing(dst, size);
+  const int left = std::max(0L, at.left), right = std::min<long>(dst->width, at.right);
+  const int top = std::max(0L, at.top), bottom = std::min<long>(dst->height, at.bottom);
+  const DWORD alpha = dst->hasAlpha ? 0xFF000000u : 0;
   GdiFlush();
   for (int y = top; y < bottom; ++y) {
     DWORD* row = dst->pixels + static_cast<size_t>(y) * dst->width;
-    for (int x = left; x < right; ++x) row[x] &= 0x00FFFFFFu;
+    for (int x = left; x < right; ++x) row[x] = (row[x] & 0x00FFFFFFu) | alpha;
   }
+}
+
+// The largest picture scaled through a whole copy of its own; larger sizes go the platform's
+// way, losing their transparency rather than the memory.
+constexpr long long kMaxScaledPixels = 1LL << 24;
+
+// Formats that can carry transparency, by their first bytes: PNG, GIF, TIFF and 32-bit BMP.
+bool mayBeTransparent(const GlobalMemory& memory) {
+  const auto* bytes = static_cast<const std::uint8_t*>(GlobalLock(memory.handle));
+  bool may = false;
+  if (bytes != nullptr && memory.size >= 30) {
+    may = std::memcmp(bytes, "\x89PNG", 4) == 0 || std::memcmp(bytes, "GIF8", 4) == 0 ||
+          std::memcmp(bytes, "II*", 4) == 0 || std::memcmp(bytes, "MM\0*", 4) == 0 ||
+          (bytes[0] == 'B' && bytes[1] == 'M' && bytes[28] == 32 && bytes[29] == 0);
+  }
+  GlobalUnlock(memory.handle);
+  return may;
+}
+
+// Straight alpha over black, for the window, which shows no alpha.
+std::uint32_t overBlack(std::uint32_t pixel) {
+  const std::uint32_t a = pixel >> 24;
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    out |= (((pixel >> shift & 0xFFu) * a + 127) / 255) << shift;
+  }
+  return out;
+}
+
+// A picture scaled to `size` by the area filter (shrinking) or bilinearly (enlarging),
+// written into dst where Render would have drawn it. With transparency dst gets alpha, the
+// pixels it had before made opaque, and the window the picture over black; an opaque
+// picture is written as Render writes it.
+void renderPixels(const TransparentPicture& picture, IMAGE* dst, SIZE size) {
+  const RECT at = landing(dst, size);
+  const int width = at.right - at.left, height = at.bottom - at.top;
+  Pixel::ConstSurface from = {picture.pixels.data(), picture.width, picture.height, picture.width,
+                              true};
+  std::vector<std::uint32_t> scaled;
+  if (width != picture.width || height != picture.height) {
+    scaled.resize(static_cast<size_t>(width) * height);
+    Pixel::resizePixels(from, {scaled.data(), width, height, width, picture.alpha});
+    from = {scaled.data(), width, height, width, picture.alpha};
+  }
+  const bool window = dst == &graphContext.window;
+  const std::uint32_t opaque = dst->hasAlpha ? 0xFF000000u : 0;
+  lockedIfWindow(window, [&] {
+    GdiFlush();
+    const size_t count = static_cast<size_t>(dst->width) * dst->height;
+    if (picture.alpha && !window && !dst->hasAlpha) {
+      for (size_t i = 0; i < count; ++i) dst->pixels[i] |= 0xFF000000u;
+    }
+    for (int y = std::max(0L, at.top); y < std::min<long>(dst->height, at.bottom); ++y) {
+      const std::uint32_t* in = from.pixels + static_cast<size_t>(y - at.top) * width - at.left;
+      DWORD* row = dst->pixels + static_cast<size_t>(y) * dst->width;
+      for (int x = std::max(0L, at.left); x < std::min<long>(dst->width, at.right); ++x) {
+        if (!picture.alpha) {
+          row[x] = (in[x] & 0x00FFFFFFu) | opaque;
+        } else {
+          row[x] = window ? overBlack(in[x]) : in[x];
+        }
+      }
+    }
+  });
+  if (picture.alpha && !window) dst->hasAlpha = true;
+}
+
+// Decodes a picture with transparency and draws it; false, with nothing drawn and the
+// stream back at its start, for every other picture and for sizes too large to scale.
+bool drawnWithAlpha(const GlobalMemory& memory, IStream* stream, IMAGE* dst, int width, int height,
+                    bool resize, Decoded* result) {
+  TransparentPicture picture;
+  const bool found = mayBeTransparent(memory) && decodePixels(stream, true, &picture);
+  LARGE_INTEGER start = {};
+  stream->Seek(start, STREAM_SEEK_SET, nullptr);
+  if (!found) return false;
+  const SIZE size =
+      width > 0 && height > 0 ? SIZE{width, height} : SIZE{picture.width, picture.height};
+  const RECT at = landing(dst, size);
+  if ((static_cast<long long>(at.right) - at.left) * (static_cast<long long>(at.bottom) - at.top) >
+      kMaxScaledPixels) {
+    return false;
+  }
+  if (!prepareDestination(dst, size, resize)) {
+    *result = Decoded::NoSurface;
+    return true;
+  }
+  renderPixels(picture, dst, size);
+  *result = Decoded::Drawn;
+  return true;
+}
+
+// A picture drawn smaller than its natural size is averaged by our own filter, so that
+// every pixel keeps the colours under it; false, drawing nothing, when the imaging
+// component cannot decode it or the size is too large to scale.
+bool shrunkOurselves(IStream* stream, IMAGE* dst, SIZE size) {
+  const RECT at = landing(dst, size);
+  if ((static_cast<long long>(at.right) - at.left) * (static_cast<long long>(at.bottom) - at.top) >
+      kMaxScaledPixels) {
+    return false;
+  }
+  TransparentPicture picture;
+  if (!decodePixels(stream, false, &picture)) return false;
+  picture.alpha = false;  // an opaque picture (transparent ones took the way above)
+  renderPixels(picture, dst, size);
+  return true;
 }
 
 // The whole picture, read from its bottom edge upwards so that it comes out upright,
@@ -147,12 +263,19 @@ Decoded decodePicture(const GlobalMemory& memory, IMAGE* dst, int width, int hei
   Released<IStream> stream;
   stream.object = streamOver(memory);
   if (stream.object == nullptr) return Decoded::Undecodable;
+  if (isShortBitmapFile(memory)) return Decoded::Undecodable;
+  Decoded drawn = Decoded::Undecodable;
+  if (drawnWithAlpha(memory, stream.object, dst, width, height, resize, &drawn)) return drawn;
   Released<IPicture> picture;
   picture.object = openPicture(stream.object, memory);
   if (picture.object == nullptr) return Decoded::Undecodable;
   const SIZE size = outputSize(picture.object, dst->dc, width, height);
   if (size.cx <= 0 || size.cy <= 0) return Decoded::Undecodable;
   if (!prepareDestination(dst, size, resize)) return Decoded::NoSurface;
+  const SIZE natural = outputSize(picture.object, dst->dc, 0, 0);
+  if ((size.cx < natural.cx || size.cy < natural.cy) && shrunkOurselves(stream.object, dst, size)) {
+    return Decoded::Drawn;
+  }
   render(picture.object, dst, size);
   // The picture is released before the stream, as the members' order of destruction gives.
   return Decoded::Drawn;

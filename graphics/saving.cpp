@@ -51,6 +51,7 @@ struct Snapshot {
   int height = 0;
   const std::uint32_t* pixels = nullptr;
   std::vector<std::uint32_t> copy;
+  bool alpha = false;  // the top byte is alpha: a PNG keeps it
 };
 
 bool takeSnapshot(const IMAGE* image, Snapshot& out) {
@@ -76,6 +77,7 @@ bool takeSnapshot(const IMAGE* image, Snapshot& out) {
   out.width = image->width;
   out.height = image->height;
   out.pixels = reinterpret_cast<const std::uint32_t*>(image->pixels);
+  out.alpha = imageHasAlpha(image);
   return true;
 }
 
@@ -83,8 +85,10 @@ bool takeSnapshot(const IMAGE* image, Snapshot& out) {
 // format, and the strip bounds the extra memory.
 constexpr int kStripRows = 64;
 
-HRESULT writeFrame(IWICBitmapFrameEncode* frame, const Snapshot& picture) {
-  const UINT stride = (static_cast<UINT>(picture.width) * 3 + 3) & ~3u;
+// An image with alpha goes to a PNG as 32-bit blue-green-red-alpha, its words as they are.
+HRESULT writeFrame(IWICBitmapFrameEncode* frame, const Snapshot& picture, bool alpha) {
+  const UINT bytesPerPixel = alpha ? 4 : 3;
+  const UINT stride = (static_cast<UINT>(picture.width) * bytesPerPixel + 3) & ~3u;
   std::vector<BYTE> strip(static_cast<size_t>(stride) * kStripRows);
   for (int top = 0; top < picture.height; top += kStripRows) {
     const int rows = picture.height - top < kStripRows ? picture.height - top : kStripRows;
@@ -93,9 +97,9 @@ HRESULT writeFrame(IWICBitmapFrameEncode* frame, const Snapshot& picture) {
           picture.pixels + static_cast<size_t>(top + y) * static_cast<size_t>(picture.width);
       BYTE* target = strip.data() + static_cast<size_t>(y) * stride;
       for (int x = 0; x < picture.width; ++x) {
-        target[3 * x] = static_cast<BYTE>(source[x]);
-        target[3 * x + 1] = static_cast<BYTE>(source[x] >> 8);
-        target[3 * x + 2] = static_cast<BYTE>(source[x] >> 16);
+        for (UINT byte = 0; byte < bytesPerPixel; ++byte) {
+          target[bytesPerPixel * x + byte] = static_cast<BYTE>(source[x] >> (8 * byte));
+        }
       }
     }
     const HRESULT written = frame->WritePixels(static_cast<UINT>(rows), stride,
@@ -151,16 +155,17 @@ HRESULT encodeWithImagingComponent(const GUID& container, const Snapshot& pictur
     hr = frame.object->SetSize(static_cast<UINT>(picture.width), static_cast<UINT>(picture.height));
   }
   if (FAILED(hr)) return hr;
-  *step = L"to take 24-bit pixels";
-  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  const bool alpha = picture.alpha && container == GUID_ContainerFormatPng;
+  *step = alpha ? L"to take 32-bit pixels with alpha" : L"to take 24-bit pixels";
+  const WICPixelFormatGUID wanted =
+      alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
+  WICPixelFormatGUID format = wanted;
   hr = frame.object->SetPixelFormat(&format);
   // The encoder may answer with a format of its own choosing; the rows are not converted.
-  if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) {
-    hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
-  }
+  if (SUCCEEDED(hr) && format != wanted) hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
   if (FAILED(hr)) return hr;
   *step = L"to encode";
-  hr = writeFrame(frame.object, picture);
+  hr = writeFrame(frame.object, picture, alpha);
   if (SUCCEEDED(hr)) hr = frame.object->Commit();
   if (SUCCEEDED(hr)) hr = encoder.object->Commit();
   if (FAILED(hr)) return hr;

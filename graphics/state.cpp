@@ -142,6 +142,7 @@ void DrawOnImg::setOrigin(int x, int y) {
 // 11
 void DrawOnImg::setClipRegion(HRGN region) {
   if (isRegionOrNull(region)) SelectClipRgn(graphContext.targetDc, region);
+  noteClipRegionChanged();
 }
 
 // 12
@@ -283,6 +284,7 @@ void DrawOnWnd::setOrigin(int x, int y) {
 void DrawOnWnd::setClipRegion(HRGN region) {
   if (!isRegionOrNull(region)) return;
   applyToBoth([&](HDC dc) { SelectClipRgn(dc, region); });
+  noteClipRegionChanged();
 }
 
 // 12: the fill reaches the window even while buffered, like the other state changes.

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace Slate {
@@ -25,6 +26,13 @@ void applyDefaultDcState(HDC dc, COLORREF bkColor, const XFORM& transform);
 
 // The font every image starts with: "System", 16 pixels high, not antialiased.
 LOGFONTW defaultFont();
+
+// Counts the changes of any device context's clip region, so that the sprite calls can keep
+// the region they read last until it changes (a GDI call saved on every sprite).
+inline std::atomic<unsigned> clipRegionChanges{0};
+inline void noteClipRegionChanged() {
+  clipRegionChanges.fetch_add(1, std::memory_order_relaxed);
+}
 
 // Selects a new GDI object into dc and deletes the one it replaces.
 void replaceObject(HDC dc, HGDIOBJ object);

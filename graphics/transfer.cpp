@@ -42,6 +42,8 @@ void captureImage(IMAGE* dst, int srcX, int srcY, int width, int height) {
   dst->pixels = pixels;
   dst->width = width;
   dst->height = height;
+  // The copy carries the top byte; it is alpha when the target's is.
+  dst->hasAlpha = imageHasAlpha(graphContext.currentImage);
 }
 
 void drawImage(int x, int y, const IMAGE* src, DWORD rop) {

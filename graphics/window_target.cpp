@@ -52,6 +52,21 @@ void selectIntoBoth(HGDIOBJ object) {
   selectIntoBoth(made);
 }
 
+void copyDevicePixelsToWindow(const RECT& pixels) {
+  GraphContext& g = graphContext;
+  const bool identity = std::memcmp(&g.window.transform, &g.identityTransform, sizeof(XFORM)) == 0;
+  if (!identity) {
+    SetWorldTransform(g.targetDc, &g.identityTransform);
+    SetWorldTransform(g.windowDc, &g.identityTransform);
+  }
+  BitBlt(g.windowDc, pixels.left, pixels.top, pixels.right - pixels.left,
+         pixels.bottom - pixels.top, g.targetDc, pixels.left, pixels.top, SRCCOPY);
+  if (!identity) {
+    SetWorldTransform(g.targetDc, &g.window.transform);
+    SetWorldTransform(g.windowDc, &g.window.transform);
+  }
+}
+
 DrawOnImg::~DrawOnImg() {}
 
 DrawOnWnd::~DrawOnWnd() {}

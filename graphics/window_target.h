@@ -50,6 +50,31 @@ void lockedIfWindow(bool windowInvolved, Work work) {
   work();
 }
 
+// Copies a rectangle of device pixels of the back buffer to the window, whatever origin or
+// scale is in force (call it under the lock, with the window open).
+void copyDevicePixelsToWindow(const RECT& pixels);
+
+// Pixels written straight into the back buffer, as the sprite calls write them: under the
+// lock, work() changes the back buffer's pixels and returns the device rectangle it touched;
+// unless drawing is buffered, that rectangle is copied to the window, which is then told.
+template <class Work>
+void drawBackBufferPixels(Work work) {
+  GraphContext& g = graphContext;
+  bool onWindow = false;
+  struct Present {
+    bool& on;
+    ~Present() {
+      if (on) presentWindowDrawing();
+    }
+  } present{onWindow};
+  LockGuard guard(g.lock);
+  const RECT touched = work();
+  if (g.buffered || !g.windowDc) return;
+  if (touched.right <= touched.left || touched.bottom <= touched.top) return;
+  copyDevicePixelsToWindow(touched);
+  onWindow = true;
+}
+
 // Pattern B. `apply(HDC)` is called for the back buffer, then for the window.
 template <class Apply>
 void applyToBoth(Apply apply) {

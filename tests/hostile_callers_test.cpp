@@ -60,6 +60,20 @@ const std::wstring kLongText(100000, L'W');
 const std::wstring kLongFace(1000, L'F');
 IMAGE kPicture(8, 8);
 IMAGE kEmpty;
+IMAGE kAlphaFlag(2, 2);  // useImageAlpha's subject, apart from the targets
+
+// A sprite with alpha: a ramp of alphas over colours.
+const IMAGE* alphaSprite() {
+  static IMAGE& sprite = *new IMAGE(8, 8);
+  for (int i = 0; i < 64; ++i) sprite.pixels[i] = DWORD(i * 4) << 24 | 0x00804020u * (i % 3);
+  useImageAlpha(&sprite, true);
+  return &sprite;
+}
+
+// The current target's own image, as a sprite drawn onto itself.
+const IMAGE* targetItself() {
+  return graphContext.currentImage;
+}
 
 // The image argument of the front functions that take one: the image target's image, or
 // null, which stands for the window where an image may be the window.
@@ -404,6 +418,45 @@ const std::vector<Row>& frontRows() {
       FRONT(Refused, rotateImage(subject(), &kPicture, kNaN, 0, true, true)),
       FRONT(Refused, rotateImage(subject(), &kPicture, kInf, 0, false, false)),
       FRONT(Refused, rotateImage(subject(), &kPicture, -kInf, 0xFFFFFFFF, true, false)),
+      FRONT(Refused, drawSprite(0, 0, nullptr)),
+      FRONT(Refused, drawSprite(0, 0, &kEmpty, 255)),
+      FRONT(Refused, drawSprite(0, 0, alphaSprite(), 0)),
+      FRONT(Refused, drawSprite(0, 0, alphaSprite(), INT_MIN)),
+      FRONT(Draws, drawSprite(INT_MIN, INT_MIN, alphaSprite(), INT_MAX)),
+      FRONT(Draws, drawSprite(INT_MAX, INT_MAX, &kPicture)),
+      FRONT(Draws, drawSprite(-3, 2, targetItself(), 128)),
+      FRONT(Refused, drawSpriteRegion(0, 0, 0, 5, alphaSprite(), 0, 0, 8, 8)),
+      FRONT(Refused, drawSpriteRegion(0, 0, -5, -5, alphaSprite(), 0, 0, 8, 8)),
+      FRONT(Refused, drawSpriteRegion(0, 0, 5, 5, alphaSprite(), 0, 0, 0, -1)),
+      FRONT(Refused, drawSpriteRegion(0, 0, 5, 5, alphaSprite(), 8, 0, 8, 8)),
+      FRONT(Refused, drawSpriteRegion(0, 0, 5, 5, alphaSprite(), INT_MIN, INT_MIN, 8, 8)),
+      FRONT(Refused, drawSpriteRegion(0, 0, 5, 5, nullptr, 0, 0, 8, 8, SPRITE_ADD)),
+      FRONT(Draws, drawSpriteRegion(0, 0, INT_MAX, INT_MAX, alphaSprite(), INT_MIN, INT_MIN,
+                                    INT_MAX, INT_MAX, -1, 1000)),
+      FRONT(Draws, drawSpriteRegion(INT_MIN, INT_MIN, INT_MAX, INT_MAX, alphaSprite(), 0, 0, 1, 1,
+                                    INT_MAX, 255)),
+      FRONT(Draws, drawSpriteRegion(-3, -3, 1 << 20, 3, alphaSprite(), 4, 4, 8, 8,
+                                    SPRITE_SMOOTH | SPRITE_FLIP_Y, 128)),
+      FRONT(Draws, drawSpriteRegion(1, 1, 50, 40, targetItself(), 2, 2, 30, 20, SPRITE_FLIP_X)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), kNaN)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), kInf, 1.0)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), 1.0, kNaN)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), 1.0, kInf)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), 1.0, 0.0)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), 1.0, -2.0)),
+      FRONT(Refused, drawSpriteRotated(5, 5, alphaSprite(), 1.0, 1e300)),
+      FRONT(Refused, drawSpriteRotated(5, 5, &kEmpty, 1.0, 1.0, SPRITE_SMOOTH, 255)),
+      FRONT(Draws, drawSpriteRotated(INT_MIN, INT_MAX, alphaSprite(), 1e300, 1e-300, -1, INT_MAX)),
+      FRONT(Draws,
+            drawSpriteRotated(20, 15, targetItself(), 0.5, 3.0, SPRITE_SMOOTH | SPRITE_ADD, 200)),
+      FRONT(Draws, drawSpriteRotated(INT_MAX, INT_MIN, &kPicture, -1e9, 5000.0, 0x7FFFFFF0, 1)),
+      FRONT(Refused, EXPECT_FALSE(imageHasAlpha(nullptr) || imageHasAlpha(&kEmpty))),
+      FRONT(Refused, useImageAlpha(nullptr, true)),
+      FRONT(Refused, useImageAlpha(&kAlphaFlag, true)),
+      FRONT(Refused, EXPECT_TRUE(imageHasAlpha(&kAlphaFlag))),
+      FRONT(Refused, getSpriteTint()),
+      FRONT(Accepts, setSpriteTint(0xFFFFFFFF)),
+      FRONT(Accepts, setSpriteTint(CLR_INVALID)),
       FRONT(Refused, loadImageResource(subject(), nullptr, nullptr, 0, 0, true)),
       FRONT(Refused, loadImageResource(subject(), L"IMAGE", nullptr, 0, 0, true)),
       FRONT(Refused, loadImageResource(subject(), L"IMAGE", L"MISSING", 0, 0, true)),

@@ -27,6 +27,8 @@ snake             snake
 clock             clock
 paint             paint
 sound_board       sound_board
+sprites           reference 50
+bunnymark         bunnymark
 "
 # A screen matches its reference when at most 0.3 % of its pixels differ from it by more
 # than 10 % in some channel: room for a changed font hint, none for a missing shape. The
@@ -158,6 +160,33 @@ check_bouncing_ball() {
   [ "$first" != "$BALL_AT" ] || e2e_fail "the ball did not move from $first"
   e2e_pass "one ball, at $first and then at $BALL_AT"
   keep second
+}
+
+# Bunnies (tinted, over a light grey field) move between two looks, the status line is
+# written, and a click adds a thousand: much less of the field stays grey.
+FIELD="0 20 800 430"
+FIELD_GREY=F5F5F5
+STATUS=55FF55
+check_bunnymark() {
+  sleep 1
+  capture first
+  local status before after moved
+  status=$(count first "0 0 800 20" $STATUS)
+  [ "$status" -ge 100 ] || e2e_fail "no count and fps line ($status pixels)"
+  before=$(count first "$FIELD" $FIELD_GREY)
+  sleep 0.5
+  capture second
+  moved=$(compare -metric AE "$E2E_WORK/first.png" "$E2E_WORK/second.png" \
+    "$E2E_WORK/difference.png" 2>&1 >/dev/null | awk '{ printf "%d", $1 }')
+  [ "${moved:-0}" -ge 200 ] || e2e_fail "the bunnies did not move ($moved pixels changed)"
+  click_at 400 300
+  sleep 3
+  capture more
+  after=$(count more "$FIELD" $FIELD_GREY)
+  [ "$after" -le $((before - 5000)) ] ||
+    e2e_fail "a click added no bunnies: $before grey pixels before, $after after"
+  e2e_pass "bunnies move ($moved pixels), a click covered $((before - after)) more pixels"
+  keep more
 }
 
 # The board as the screen shows it, row by row: 1 for a lit light (its centre is yellow).

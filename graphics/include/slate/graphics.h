@@ -60,6 +60,12 @@ class FILLSTYLE {
 
 // A 32-bit top-down pixel surface with its own memory device context and drawing state.
 // Pixels are 0x00RRGGBB (the reverse of a COLORREF); pixel (x, y) is pixels[y * width + x].
+// An image with alpha (imageHasAlpha) holds 0xAARRGGBB, straight alpha in the top byte.
+// GDI has no alpha: Windows documents the top byte as unused, and under Wine the shapes,
+// lines, text, putPixel and floodFill write 0 there (transparent, on an image with alpha) in
+// each pixel they touch; drawImage with SRCCOPY and captureImage copy it. clearDevice gives
+// a grey background's byte (white: 0xFF, opaque) and 0 for other colours. Draw on an image
+// with alpha with the sprite calls, or set its alpha through getImageBuffer.
 // Each image keeps its own colours, styles, font, origin and position: setting them while one
 // image is the target changes that image only, and they are back when it is the target again.
 class IMAGE {
@@ -86,6 +92,8 @@ class IMAGE {
   DWORD* pixels;
   LINESTYLE lineStyle;
   FILLSTYLE fillStyle;
+  bool hasAlpha = false;                     // the top byte is alpha: imageHasAlpha, useImageAlpha
+  COLORREF spriteTint = RGB(255, 255, 255);  // what the drawSprite calls multiply by
 };
 
 // Decoded samples a program owns, as it owns an IMAGE: empty when made, filled by
@@ -140,6 +148,14 @@ enum : int {
   WAIT_FOR_KEYS = 0x2,   // a key message
   WAIT_FOR_CLOSE = 0x4,  // the user's close request (OPEN_CLOSE_REQUEST)
   WAIT_FOR_ANY = 0x7,
+};
+
+// Flags of drawSpriteRegion and drawSpriteRotated; or them together.
+enum : int {
+  SPRITE_FLIP_X = 1,  // mirrored left to right
+  SPRITE_FLIP_Y = 2,  // mirrored top to bottom
+  SPRITE_SMOOTH = 4,  // bilinear when enlarging or turning (default: the nearest pixel)
+  SPRITE_ADD = 8,     // added to the target (light, particles) instead of source-over
 };
 
 // Named colours: the sixteen classic console colours and a few more, as COLORREF values
@@ -270,8 +286,15 @@ double waitForNextFrame(int fps);
 
 // Makes image the current target, or the window for null; the image must outlive its turn.
 void setDrawTarget(IMAGE* image);
-// Returns the pixels of image (null: the window's back buffer); null for an empty image.
+// Returns the pixels of image (null: the window's back buffer), 0x00RRGGBB, or 0xAARRGGBB
+// with straight (not premultiplied) alpha in an image with alpha; null for an empty image.
 DWORD* getImageBuffer(IMAGE* image);
+// True when image's top byte is alpha (a picture loaded with transparency, or useImageAlpha).
+// False for null (the window, which is always opaque) and for images without alpha.
+bool imageHasAlpha(const IMAGE* image);
+// Makes image's top byte its alpha (on) or a byte that means nothing (off); pixels unchanged.
+// For sprites built through getImageBuffer. Null (the window) is ignored.
+void useImageAlpha(IMAGE* image, bool on);
 // Resizes image (null: the back buffer), keeping its pixels top-left; new ones get bkColor.
 // A width or height not above 0, or a surface that cannot be made, changes nothing.
 void resizeImage(IMAGE* image, int width, int height);
@@ -296,11 +319,15 @@ void endBufferedDrawing(int left, int top, int right, int bottom);
 
 // == Transfer and rotation ==
 
-// Copies the target's width x height block at (srcX, srcY) into dst, which takes that size.
+// Copies the target's width x height block at (srcX, srcY) into dst, which takes that size
+// and the target's alpha, if it has any.
 // A null dst or a size not above 0 changes nothing.
 void captureImage(IMAGE* dst, int srcX, int srcY, int width, int height);
-// Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...).
-// A null or empty src draws nothing.
+// Draws all of src at (x, y) with the raster operation rop (SRCCOPY, SRCAND, SRCPAINT...),
+// which takes no account of alpha (drawSprite does).
+// A null or empty src draws nothing. SRCCOPY copies the top byte as it is, the other raster
+// operations combine it bit by bit.
+// The target's origin and scale (setAspectRatio) apply, so a scale stretches or shrinks src.
 void drawImage(int x, int y, const IMAGE* src, DWORD rop);
 // Draws src's width x height block at (srcX, srcY) at (x, y) with the raster operation rop.
 // A null or empty src, or a size not above 0, draws nothing.
@@ -312,21 +339,55 @@ void drawImageRegion(int x, int y, int width, int height, const IMAGE* src, int 
 void rotateImage(IMAGE* dst, IMAGE* src, double radians, COLORREF bkColor, bool autoSize,
                  bool highQuality);
 
+// == Sprites: drawing with transparency ==
+// The sprite calls blend into the target's pixels with our own code, honouring its origin,
+// scale (setAspectRatio) and clip region as drawImage does. Source-over: each channel
+// becomes (src * a + dst * (255 - a)) / 255 rounded, a = the sprite's alpha x opacity / 255
+// (255 for a sprite without alpha); a = 255 copies the sprite's colour exactly, a = 0 leaves
+// the target exactly. A target with alpha composes its alpha too (source-over); a target
+// without it, and the window, stay opaque. A null or empty sprite, an opacity not above 0,
+// a size not above 0 or a block outside the sprite draws nothing; a sprite that is the
+// target is drawn from a copy. Flags other than SPRITE_* are ignored.
+
+// Draws all of sprite with its top-left corner at (x, y), with its alpha times opacity / 255.
+void drawSprite(int x, int y, const IMAGE* sprite, int opacity = 255);
+// Draws sprite's srcWidth x srcHeight block at (srcX, srcY) (a sheet's frame) with its
+// alpha, scaled to width x height at (x, y). Shrinking averages the pixels each one covers; a block
+// partly outside the sprite is cut to it.
+void drawSpriteRegion(int x, int y, int width, int height, const IMAGE* sprite, int srcX, int srcY,
+                      int srcWidth, int srcHeight, int flags = 0, int opacity = 255);
+// Draws all of sprite with its alpha, scaled by scale and turned counter-clockwise by
+// radians about its centre, which lands on (centerX, centerY). A non-finite angle, or a scale not
+// above 0 or non-finite, draws nothing. With unequal x and y scales the mean of the two applies.
+void drawSpriteRotated(int centerX, int centerY, const IMAGE* sprite, double radians,
+                       double scale = 1.0, int flags = 0, int opacity = 255);
+// Sets the colour the sprite calls multiply each channel by (WHITE: unchanged), as drawing
+// state of the current image; resetDefaults puts back WHITE. The top byte is ignored.
+void setSpriteTint(COLORREF color);
+// Returns the sprite tint of the current image.
+COLORREF getSpriteTint();
+
 // == Loading and saving pictures ==
 
 // The first load or save on a thread enters it into a single-threaded COM apartment (unless
 // it is in one already), and it leaves when the thread ends. Files beside the program are
 // found whatever the current folder with getProgramFolder() in front of their names.
 
-// Loads the program's picture resource (type, name) into dst (null: the window), at width x
-// height (natural size when either is not above 0), resizing dst to fit if resize is true.
+// Loads the program's picture resource (type, name) into dst (null: the window), with its
+// transparency, at width x height (natural size when either is not above 0), resizing dst to
+// fit if resize is true.
 // A missing resource or a picture that does not decode leaves dst as it was; nothing is reported.
+// A picture with transparency (PNG alpha, a GIF's transparent colour, a 32-bit BMP with an
+// alpha mask) keeps it: dst gets alpha, transparent pixels keep their colour; the window,
+// which has none, gets the picture over black. A picture drawn at a smaller size averages
+// the pixels each one covers. Pictures without transparency load as before, top byte 0.
 void loadImageResource(IMAGE* dst, const wchar_t* type, const wchar_t* name, int width, int height,
                        bool resize);
-// Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF) as loadImageResource loads a
-// resource, and returns true when dst now holds it. A null path or a missing, empty, oversized
-// (over 256 MB), unreadable, non-file or undecodable file leaves dst as it was and reports why,
-// naming the whole path it looked at. A relative path is taken from the current folder.
+// Loads the picture file at path (BMP, JPEG, GIF, PNG, TIFF), with its transparency, as
+// loadImageResource loads a resource, and returns true when dst now holds it. A null path or
+// a missing, empty, oversized (over 256 MB), unreadable, non-file or undecodable file leaves
+// dst as it was and reports why, naming the whole path it looked at. A relative path is
+// taken from the current folder.
 bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool resize);
 // Saves image (null: the window's back buffer, what it shows) as path, typed by its extension:
 // .bmp, .png, .jpg or .jpeg (any case); returns true when the whole file is in place. A file
@@ -337,7 +398,7 @@ bool loadImageFile(IMAGE* dst, const wchar_t* path, int width, int height, bool 
 // while the back buffer is empty (before any window opened or picture was loaded into it;
 // after closeGraphWindow it keeps the window's last picture, which is saved), a path too
 // long. A relative path is taken from the current folder. Call it from the thread that draws
-// on the image.
+// on the image. A PNG keeps the alpha of an image with alpha; BMP and JPEG files are opaque.
 bool saveImageFile(const IMAGE* image, const wchar_t* path);
 // Returns the folder of the running program, ending in a backslash: C:\Games\ for C:\Games\a.exe.
 const wchar_t* getProgramFolder();
@@ -378,7 +439,8 @@ void setPolyFillMode(int mode);
 void setOrigin(int x, int y);
 // Reads the x and y scale of drawing; a null pointer is skipped.
 void getAspectRatio(float* xScale, float* yScale);
-// Scales all drawing by xScale and yScale; 0 or a non-finite scale is refused.
+// Scales all drawing by xScale and yScale, images too (drawImage stretches them, sampling
+// the nearest pixel; the sprite calls shrink by averaging); 0 or a non-finite scale is refused.
 void setAspectRatio(float xScale, float yScale);
 // Clips drawing to a copy of region, in device pixels; the caller keeps region.
 // A null region removes the clip without filling anything.
