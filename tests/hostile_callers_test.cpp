@@ -353,7 +353,9 @@ void expectEveryAcceptedPathSaves() {
 void expectWindowPictureSavedWhenThereIsOne() {
   const bool held = graphContext.window.bitmap != nullptr;
   EXPECT_EQ(saveImageFile(nullptr, (scratchFolder() + L"\\window.png").c_str()), held);
-  if (!held) EXPECT_NE(std::wcsstr(lastError(), L"the window has no picture"), nullptr);
+  if (!held) {
+    EXPECT_NE(std::wcsstr(lastError(), L"the window has no picture"), nullptr);
+  }
 }
 
 // Two faces standing in for one carried face, one of them named with all 31 characters: each
@@ -845,6 +847,9 @@ std::vector<uint8_t> headerOnly() {
   return bytes;
 }
 
+// Samples with values no mixer should sum: beyond full scale, NaN and infinite.
+const float kSamples[8] = {0.5f, -0.5f, 2.0f, -3.0f, NAN, INFINITY, -INFINITY, 0.0f};
+
 // clang-format off
 const std::vector<SoundRow>& soundRows() {
   static const std::wstring longPath = kLongText + L".wav";
@@ -866,6 +871,16 @@ const std::vector<SoundRow>& soundRows() {
       SOUNDROW(SoundRefused, loadSoundResource(s, L"WAVE", L"MISSING")),
       SOUNDROW(SoundRefused, loadSoundResource(s, L"IMAGE", MAKEINTRESOURCEW(201))),
       SOUNDROW(SoundRefused, loadSoundResource(s, L"IMAGE", kLongText.c_str())),
+      SOUNDROW(SoundRefused, loadSoundSamples(nullptr, kSamples, 4, 1, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, nullptr, 4, 1, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, 0, 1, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, -4, 2, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, INT_MAX, 2, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, 4, 3, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, 4, 0, 8000)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, 4, 1, 0)),
+      SOUNDROW(SoundRefused, loadSoundSamples(s, kSamples, 4, 1, INT_MAX)),
+      SOUNDROW(SoundEither, loadSoundSamples(s, kSamples, 4, 2, 8000)),
       SOUNDROW(SoundRefused, playSound(nullptr)),
       SOUNDROW(SoundRefused, playSound(&kNoSound)),
       SOUNDROW(SoundEither, playSound(s, kNaNf, kNaNf, kNaNf)),

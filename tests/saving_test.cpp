@@ -288,7 +288,9 @@ TEST_F(SaveImageFile, ReplacesWhatCanBeReplacedAndRefusesTheRest) {
     }
     auto after = listing();
     EXPECT_EQ(saved, c.refusal == nullptr) << lastError();
-    if (c.refusal) EXPECT_NE(std::wcsstr(lastError(), c.refusal), nullptr) << lastError();
+    if (c.refusal) {
+      EXPECT_NE(std::wcsstr(lastError(), c.refusal), nullptr) << lastError();
+    }
     // Only the target may change: no other file, and nothing left beside it.
     const auto withoutTarget = [&](decltype(after)& files) {
       files.erase(std::remove_if(files.begin(), files.end(),

@@ -68,7 +68,7 @@ bool writeBmp(const std::wstring& path, const Pixels32& pixels, int side) {
   header.bV5Compression = BI_BITFIELDS;
   header.bV5RedMask = 0x00FF0000, header.bV5GreenMask = 0x0000FF00;
   header.bV5BlueMask = 0x000000FF, header.bV5AlphaMask = 0xFF000000;
-  header.bV5CSType = LCS_sRGB;
+  header.bV5CSType = 0x73524742;  // LCS_sRGB ('sRGB'), spelt out: a multi-character constant
   const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
   const BITMAPFILEHEADER file = {0x4D42, DWORD(offset + pixels.size() * 4), 0, 0, offset};
   const auto bytesOf = [](const void* p) { return static_cast<const char*>(p); };

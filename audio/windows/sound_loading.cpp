@@ -1,6 +1,9 @@
-// SOUND: decoded whole from a file or a resource of the program, by the portable decoders.
+// SOUND: decoded whole from a file or a resource of the program, by the portable decoders,
+// or made of samples the program computed.
 #include <slate/graphics.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -78,6 +81,31 @@ bool loadSoundResource(SOUND* dst, const wchar_t* type, const wchar_t* name) {
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (bytes == nullptr || size == 0) return reportErrorf(call, L"%ls is empty", shown);
   return decodeInto(call, shown, dst, static_cast<const uint8_t*>(bytes), size);
+}
+
+// Samples a program computed: checked and copied first, so a refusal leaves dst as it was.
+bool loadSoundSamples(SOUND* dst, const float* samples, int frames, int channels, int rate) {
+  const wchar_t* const call = L"loadSoundSamples";
+  if (dst == nullptr) return reportError(call, L"no SOUND given");
+  if (samples == nullptr) return reportError(call, L"no samples given");
+  if (channels != 1 && channels != 2) return reportErrorf(call, L"%d channels (1 or 2)", channels);
+  if (rate < 1 || rate > Audio::kMaxRate) return reportErrorf(call, L"a rate of %d", rate);
+  if (frames <= 0 || int64_t(frames) * channels > Audio::kMaxDecodedSamples) {
+    return reportErrorf(call, L"%d frames", frames);
+  }
+  try {
+    auto made = std::make_shared<Audio::SoundData>();
+    made->rate = rate;
+    made->channels = channels;
+    made->samples.assign(samples, samples + size_t(frames) * channels);
+    // What the mixer sums must be a number within full scale.
+    for (float& s : made->samples)
+      s = std::isfinite(s) ? std::fmax(-1.0f, std::fmin(1.0f, s)) : 0.0f;
+    dst->data = std::move(made);
+  } catch (const std::bad_alloc&) {
+    return reportError(call, L"out of memory");
+  }
+  return true;
 }
 
 }  // namespace Slate

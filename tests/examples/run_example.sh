@@ -27,6 +27,7 @@ snake             snake
 clock             clock
 paint             paint
 sound_board       sound_board
+breakout          breakout
 sprites           reference 50
 bunnymark         bunnymark
 "
@@ -377,6 +378,51 @@ check_sound_board() {
   done
 }
 
+# Breakout, played with the real mouse: the wall stands at the start, the paddle follows the
+# pointer, and a robot that keeps the paddle under the ball (read off the screen) sees the
+# ball break bricks; each break blips over the music, the bottom row at 1320 Hz, which the
+# tune never plays.
+WALL="40 60 720 110"
+BOTTOM_ROW=50A0FF
+PADDLE=C8DCFF
+paddle_at() {  # paddle_at X: the paddle's centre is within 12 pixels of X
+  local w h x y
+  capture paddle
+  read -r w h x y <<<"$(box paddle $PADDLE)"
+  PADDLE_AT=$((x + w / 2))
+  [ $((PADDLE_AT - $1)) -le 12 ] && [ $(($1 - PADDLE_AT)) -le 12 ]
+}
+check_breakout() {
+  sleep 1
+  capture start
+  local bricks from x
+  bricks=$(count start "$WALL" $BOTTOM_ROW)
+  [ "$bricks" -ge 9000 ] || e2e_fail "the wall's bottom row has $bricks of its pixels"
+  for x in 150 650; do
+    move_to "$x" 430
+    wait_until 3 paddle_at "$x" || e2e_fail "the pointer at $x left the paddle at $PADDLE_AT"
+  done
+  e2e_pass "the paddle follows the pointer"
+  from=$(stat -c %s "$E2E_WORK/home/capture.raw" 2>/dev/null || echo 0)
+  local w h y end=$((SECONDS + 8))
+  while [ $SECONDS -lt $end ]; do
+    capture play
+    read -r w h x y <<<"$(box play FFFFFF)"
+    [ "${w:-0}" -gt 0 ] && [ "$w" -lt 40 ] && move_to $((x + w / 2)) 430
+    [ "$(count play "$WALL" $BOTTOM_ROW)" -le $((bricks - 2000)) ] && break
+  done
+  keep play
+  local left
+  left=$(count play "$WALL" $BOTTOM_ROW)
+  [ "$left" -le $((bricks - 900)) ] || e2e_fail "no brick broke: $left of $bricks pixels stand"
+  e2e_pass "the ball broke bricks ($left of $bricks pixels of the bottom row stand)"
+  local blip
+  blip=$(python3 "$HERE/../support/tone_levels.py" "$E2E_WORK/home/capture.raw" 48000 "$from" \
+    1320 | awk '{ print $2 }')
+  awk "BEGIN { exit !($blip > 0.05) }" </dev/null || e2e_fail "no blip in the capture ($blip)"
+  e2e_pass "the breaks blipped (1320 Hz at $blip)"
+}
+
 E2E_BUILD="$(dirname "$GAME_EXE")"
 while [ "$E2E_BUILD" != / ] && [ ! -f "$E2E_BUILD/CMakeCache.txt" ]; do
   E2E_BUILD="$(dirname "$E2E_BUILD")"
@@ -388,7 +434,7 @@ e2e_start_display
 e2e_ensure_wineserver
 
 # The examples that play sound play into a capture device of their own.
-if [ "$CHECK" = sound_board ]; then
+if [ "$CHECK" = sound_board ] || [ "$CHECK" = breakout ]; then
   . "$HERE/../support/audio_capture.sh"
   capture_home "$E2E_WORK/home"
 fi

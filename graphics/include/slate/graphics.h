@@ -603,6 +603,10 @@ bool loadSoundFile(SOUND* dst, const wchar_t* path);
 // Reads a sound resource of the program (type and name as FindResourceW takes them) into *dst.
 // Returns false, reporting why (lastError), with *dst as it was.
 bool loadSoundResource(SOUND* dst, const wchar_t* type, const wchar_t* name);
+// Makes *dst of samples the program computed: frames x channels (1 or 2) floats, interleaved,
+// at rate frames a second. Copied; values beyond -1..1 are clamped and NaN or infinite ones
+// become 0. Returns false, reporting why (lastError), with *dst as it was.
+bool loadSoundSamples(SOUND* dst, const float* samples, int frames, int channels, int rate);
 // Starts a new voice playing the sound; returns its number (above 0), or 0, reporting why.
 // volume 0..4 (1 as recorded), pan -1 (left) .. 1 (right) as a balance (at 0 both sides
 // get the whole volume), pitch 1/16..16 (2: an octave up, twice as fast). Values outside
