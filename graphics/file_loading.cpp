@@ -4,6 +4,7 @@
 
 #include "context.h"
 #include "errors.h"
+#include "file_handle.h"
 #include "global_memory.h"
 
 namespace Slate {
@@ -11,17 +12,6 @@ namespace Slate {
 namespace {
 
 const wchar_t* const kCall = L"loadImageFile";
-
-// Closes a file handle on every way out of a scope.
-struct FileHandle {
-  explicit FileHandle(HANDLE opened) : handle(opened) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-  HANDLE handle;
-};
 
 // The size of an ordinary file: 0 for an empty one, a device, a pipe, or an unknown size.
 // Directories are not opened at all without FILE_FLAG_BACKUP_SEMANTICS.

@@ -16,6 +16,15 @@ namespace Slate {
 // move. A no-op message makes it appear at once; on Windows it costs nothing.
 void presentWindowDrawing();
 
+// Tells the window of drawing when it goes out of scope, if `on` is then true: declared
+// before a lock guard, it runs after the lock is released.
+struct PresentAfterUnlock {
+  bool& on;
+  ~PresentAfterUnlock() {
+    if (on) presentWindowDrawing();
+  }
+};
+
 // Pattern A. `draw(HDC)` is called for the window, then for the back buffer; the result is
 // the back buffer's. The window comes first because a transfer may read from the back
 // buffer itself (the window's image drawn onto the window): the window must receive what
@@ -26,12 +35,7 @@ auto drawMirrored(Draw draw) {
   GraphContext& g = graphContext;
   bool onWindow = false;
   // Declared before the lock guard, so the window is told after the lock is released.
-  struct Present {
-    bool& on;
-    ~Present() {
-      if (on) presentWindowDrawing();
-    }
-  } present{onWindow};
+  PresentAfterUnlock present{onWindow};
   LockGuard guard(g.lock);
   onWindow = !g.buffered && g.windowDc != nullptr;
   if (onWindow) draw(g.windowDc);
@@ -61,12 +65,7 @@ template <class Work>
 void drawBackBufferPixels(Work work) {
   GraphContext& g = graphContext;
   bool onWindow = false;
-  struct Present {
-    bool& on;
-    ~Present() {
-      if (on) presentWindowDrawing();
-    }
-  } present{onWindow};
+  PresentAfterUnlock present{onWindow};
   LockGuard guard(g.lock);
   const RECT touched = work();
   if (g.buffered || !g.windowDc) return;

@@ -7,22 +7,11 @@
 #include <new>
 
 #include "errors.h"
+#include "file_handle.h"
 
 namespace Slate::Audio {
 
-namespace {
-
-struct FileHandle {
-  explicit FileHandle(HANDLE opened) : handle(opened) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-  }
-  HANDLE handle;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 bool readFileBytes(const wchar_t* call, const wchar_t* path, std::vector<uint8_t>* out) {
   if (path == nullptr || path[0] == L'\0') return reportError(call, L"no path given");
