@@ -28,6 +28,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   say "FAIL (installer): $*"
+  [ -f "$E2E_WORK/log" ] && tail -15 "$E2E_WORK/log" | grep -v '^ALSA' | sed 's/^/  log: /' >&2
   exit 1
 }
 
