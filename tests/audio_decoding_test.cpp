@@ -26,8 +26,8 @@ struct Encoded {
   std::vector<float> want;
 };
 
-// A different tone in each channel, in the spec's encoding.
-Encoded encodePcm(TestWav::Spec s, int frames, bool junkFirst = false, bool dataFirst = false) {
+// A different tone in each channel, in the format's encoding.
+Encoded encodePcm(TestWav::Format s, int frames, bool junkFirst = false, bool dataFirst = false) {
   s.junkFirst = junkFirst;
   s.dataFirst = dataFirst;
   Encoded e;
@@ -76,7 +76,7 @@ Encoded encodeStereoAdpcm(int frames) {
   Encoded e;
   const std::vector<float> dl = reference(l), dr = reference(r);
   for (size_t i = 0; i < dl.size(); ++i) e.want.insert(e.want.end(), {dl[i], dr[i]});
-  TestWav::Spec s(0x11, 2, 22050, 4);
+  TestWav::Format s(0x11, 2, 22050, 4);
   s.blockAlign = 2048;
   s.fmtExtra = {2, 0, 0xF9, 0x07};  // cbSize 2, 2041 frames a block
   e.bytes = TestWav::file(s, data);
@@ -91,7 +91,7 @@ std::vector<float> readStream(StreamDecoder& s, int chunk) {
 }
 
 TEST(AudioDecoding, RoundTripsWholeAndStreamed) {
-  auto extensible = [](TestWav::Spec s) { return s.extensible = true, s; };
+  auto extensible = [](TestWav::Format s) { return s.extensible = true, s; };
   const struct {
     const char* name;
     Encoded file;
@@ -132,7 +132,7 @@ Bytes edited(Bytes b, size_t size, size_t at = 0, const char* put = "", size_t n
 }
 
 Bytes adpcmFormat(uint16_t align, Bytes extra) {
-  TestWav::Spec s(0x11, 1, 44100, 4);
+  TestWav::Format s(0x11, 1, 44100, 4);
   s.blockAlign = align;
   s.fmtExtra = std::move(extra);
   return TestWav::file(s, Bytes(4096));

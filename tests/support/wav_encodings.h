@@ -10,8 +10,8 @@
 
 namespace TestWav {
 
-struct Spec {
-  Spec(uint16_t tag = 1, int channels = 1, uint32_t rate = 44100, int bits = 16)
+struct Format {
+  Format(uint16_t tag = 1, int channels = 1, uint32_t rate = 44100, int bits = 16)
       : tag(tag), channels(channels), rate(rate), bits(bits) {}
   uint16_t tag;  // 1 PCM, 3 float, 0x11 IMA ADPCM
   int channels;
@@ -27,7 +27,7 @@ inline void put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
 }
 
 // `data` is the data chunk's body, already encoded.
-inline std::vector<uint8_t> file(const Spec& s, const std::vector<uint8_t>& data) {
+inline std::vector<uint8_t> file(const Format& s, const std::vector<uint8_t>& data) {
   const uint32_t align =
       s.blockAlign ? s.blockAlign : uint32_t(s.channels * std::max(s.bits / 8, 1));
   std::vector<uint8_t> fmt;
