@@ -56,16 +56,8 @@ struct Shown {
 bool GlobalMemory::readFile(const wchar_t* path) {
   release();
   if (path == nullptr || path[0] == L'\0') return reportError(kCall, L"no path given");
-  FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return reportErrorf(kCall, L"%ls is a folder, not a file", Shown(path).text());
-    }
-    return reportErrorf(kCall, L"%ls: %ls", Shown(path).text(), SystemMessage(error).text);
-  }
+  FileHandle file(openForReading(kCall, path, Shown(path).text()));
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
   if (GetFileType(file.handle) != FILE_TYPE_DISK) {
     return reportErrorf(kCall, L"%ls is not a file", Shown(path).text());
   }

@@ -11,20 +11,10 @@
 
 namespace Slate::Audio {
 
-namespace {}  // namespace
-
 bool readFileBytes(const wchar_t* call, const wchar_t* path, std::vector<uint8_t>* out) {
   if (path == nullptr || path[0] == L'\0') return reportError(call, L"no path given");
-  FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return reportErrorf(call, L"%ls is a folder, not a file", ShownPath(path).text);
-    }
-    return reportErrorf(call, L"%ls: %ls", ShownPath(path).text, SystemMessage(error).text);
-  }
+  FileHandle file(openForReading(call, path, ShownPath(path).text));
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size = {};
   if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileSizeEx(file.handle, &size)) {
     return reportErrorf(call, L"%ls is not a file", ShownPath(path).text);
